@@ -1,0 +1,60 @@
+#pragma once
+
+#include "link/reply_parser.h"
+#include "platform/window.h"
+
+#include <cstdint>
+
+// The console link of one window: the operations that move bytes over the one process-wide
+// serial port (the port itself is process-wide state, see console_state.h), the command layer
+// built on them, and the fixed unit procedures. Operations return 1 for success and 0 for failure
+// (QuerySide 0, 1 or -1); values come back through out-parameters.
+//
+// Transport failures are traced by the layer that meets them and end the process through
+// FatalError; a reply that merely holds no value makes the operation return 0.
+class CConsoleLink {
+public:
+    // Size of the command and reply buffers: a command or reply holds at most 99 characters.
+    static constexpr int kBufferSize = 100;
+
+    CConsoleLink() = default;
+    explicit CConsoleLink(platform::WindowHandle owner) : m_pOwnerWnd(owner) {}
+    virtual ~CConsoleLink() = default;
+
+    // --- Port (process-wide state only) ---
+    int OpenPort();
+    int ClosePort();
+    int SetReadTimeout(std::uint32_t timeoutMs);
+    // Sends text byte by byte, reading one echo byte after each; traces the echoes.
+    int SendCommand(const char* text);
+    // Reads into buffer (kBufferSize bytes) up to and including the first '>' and terminates it.
+    int ReadResult(char* buffer);
+    // The fatal communication-error path. Returns only while fatal errors are disabled.
+    void FatalError();
+    [[noreturn]] void CloseAndExit();
+
+    // --- Command layer ---
+    int ReadRegister(const char* reg, std::uint8_t& value);
+    int ReadRegisterBytes(const char* reg, std::uint32_t& value, int count);
+    int WriteCommand(const char* command);
+    int SendWriteCommand(const char* command);
+    int QuerySide();
+    int SelectLocal();
+    int SelectRemote();
+    int ToggleSide();
+
+    // --- Unit procedures ---
+    void SetInstallMode(int restart);
+    void SetNormalMode(int restart);
+    void RestartUnit(int pSide);
+    void RestartWithLongTimeout();
+    int CheckErrors();
+
+    platform::WindowHandle m_pOwnerWnd = nullptr;
+
+private:
+    // Sends a command and reads its reply into buffer (kBufferSize bytes), tracing the reply.
+    // A failed send is traced with sendFailure, a failed read with "ReadResult failed"; both go
+    // to FatalError and give 0.
+    int exchange(const char* command, char* buffer, const char* sendFailure);
+};

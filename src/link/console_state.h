@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/serial_port.h"
+
+#include <memory>
+
+// Process-wide console state, shared by every window and every link object.
+
+// Number of the COM port to open: 1 (COM1) or 2 (COM2). Only the port dialog changes it.
+extern int g_portNumber;
+// The open port; null when no port is open.
+extern std::unique_ptr<platform::SerialPort> g_portHandle;
+// While 0, FatalError does nothing. Start-up clears it around its first SelectLocal only.
+extern int g_fatalErrorsEnabled;
+// What the last poll-timer start of a status page returned; FatalError kills this timer.
+extern unsigned int g_pollTimerId;
+
+// Puts the process-wide state back to its initial values (closing nothing). For tests.
+void resetConsoleState();

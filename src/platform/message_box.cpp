@@ -1,0 +1,41 @@
+#include "platform/message_box.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPointer>
+
+namespace platform {
+
+namespace {
+MessageBoxHandler g_handler;
+QPointer<QWidget> g_mainWindow;
+} // namespace
+
+void setMessageBoxHandler(MessageBoxHandler handler) { g_handler = std::move(handler); }
+
+std::string applicationName() {
+    if (QCoreApplication::instance() == nullptr)
+        return "quillon";
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString();
+}
+
+void messageBox(WindowHandle owner, const std::string& text, const std::string& caption) {
+    if (g_handler) {
+        g_handler(owner, text, caption);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption),
+                    QString::fromStdString(text), QMessageBox::Ok, owner);
+    box.exec();
+}
+
+void messageBox(WindowHandle owner, const std::string& text) {
+    messageBox(owner, text, applicationName());
+}
+
+WindowHandle mainWindow() { return g_mainWindow.data(); }
+
+void setMainWindow(WindowHandle window) { g_mainWindow = window; }
+
+} // namespace platform

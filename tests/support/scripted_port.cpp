@@ -1,0 +1,54 @@
+#include "support/scripted_port.h"
+
+namespace testsupport {
+
+void ScriptedPort::queue(std::string_view bytes, std::int64_t gapMs) {
+    for (char c : bytes) {
+        input_.push_back({Item::Byte, static_cast<std::uint8_t>(c), gapMs});
+        gapMs = 0;
+    }
+}
+
+void ScriptedPort::queueFailure() { input_.push_back({Item::Failure, 0, 0}); }
+
+std::string ScriptedPort::pendingInput() const {
+    std::string out;
+    for (const Item& item : input_)
+        if (item.kind == Item::Byte)
+            out += static_cast<char>(item.byte);
+    return out;
+}
+
+bool ScriptedPort::writeByte(std::uint8_t byte) {
+    if (writeFails_ || closed_)
+        return false;
+    written_ += static_cast<char>(byte);
+    if (echo_)
+        echoes_.push_back({Item::Byte, byte, 0});
+    return true;
+}
+
+platform::ByteRead ScriptedPort::readByte() {
+    const std::int64_t limit = timeouts_.readTotalMultiplier + timeouts_.readTotalConstant;
+    std::deque<Item>& source = !echoes_.empty() ? echoes_ : input_;
+    if (source.empty() || source.front().gapMs > limit) {
+        if (!source.empty())
+            source.front().gapMs -= limit;
+        clock_.advance(limit);
+        return {platform::ReadStatus::Timeout, 0};
+    }
+    const Item item = source.front();
+    source.pop_front();
+    clock_.advance(item.gapMs);
+    if (item.kind == Item::Failure)
+        return {platform::ReadStatus::Failure, 0};
+    return {platform::ReadStatus::Byte, item.byte};
+}
+
+void ScriptedPort::purge() {
+    ++purges_;
+    input_.clear();
+    echoes_.clear();
+}
+
+} // namespace testsupport

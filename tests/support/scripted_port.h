@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/serial_port.h"
+#include "platform/virtual_clock.h"
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+
+namespace testsupport {
+
+// A serial port driven by a script, on a virtual clock: tests queue the bytes the unit sends,
+// with optional gaps before them, and failures; what the program writes is recorded.
+// A read with nothing queued waits out the whole time-out on the clock and times out.
+class ScriptedPort final : public platform::SerialPort {
+public:
+    explicit ScriptedPort(platform::VirtualClock& clock) : clock_(clock) {}
+
+    // Queues text the unit will send; gapMs delays its first byte.
+    void queue(std::string_view bytes, std::int64_t gapMs = 0);
+    // The next read fails (hang-up) once the queued bytes before it are read.
+    void queueFailure();
+    // Every byte written is echoed back (queued) as it is written, before anything else queued.
+    void setEcho(bool on) { echo_ = on; }
+    void setWriteFails(bool fails) { writeFails_ = fails; }
+
+    const std::string& written() const { return written_; }
+    std::string pendingInput() const;
+    int purgeCount() const { return purges_; }
+    bool closed() const { return closed_; }
+
+    bool writeByte(std::uint8_t byte) override;
+    platform::ByteRead readByte() override;
+    void purge() override;
+    platform::CommTimeouts timeouts() const override { return timeouts_; }
+    bool setTimeouts(const platform::CommTimeouts& t) override {
+        timeouts_ = t;
+        return true;
+    }
+    void close() override { closed_ = true; }
+
+private:
+    struct Item {
+        enum Kind { Byte, Failure } kind;
+        std::uint8_t byte;
+        std::int64_t gapMs;
+    };
+    platform::VirtualClock& clock_;
+    std::deque<Item> echoes_;
+    std::deque<Item> input_;
+    std::string written_;
+    bool echo_ = false;
+    bool writeFails_ = false;
+    bool closed_ = false;
+    int purges_ = 0;
+    platform::CommTimeouts timeouts_;
+};
+
+} // namespace testsupport

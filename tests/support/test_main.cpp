@@ -1,0 +1,12 @@
+#include <QApplication>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+// Every test binary runs with a QApplication on the offscreen platform, so window code can be
+// exercised with no display.
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication application(argc, argv);
+    return RUN_ALL_TESTS();
+}
