@@ -4,7 +4,9 @@
 
 namespace {
 
-bool isSeparator(char c) { return c == ' ' || c == '\r' || c == '\n'; }
+bool isSeparator(char c) {
+    return c == ' ' || c == '\r' || c == '\n';
+}
 
 // Walks the tokens of a reply: maximal runs of characters other than blank, CR and LF.
 class Tokens {

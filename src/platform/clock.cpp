@@ -19,9 +19,13 @@ RealClock& realClock() {
 }
 } // namespace
 
-Clock& clock() { return g_replacement != nullptr ? *g_replacement : realClock(); }
+Clock& clock() {
+    return g_replacement != nullptr ? *g_replacement : realClock();
+}
 
-void setClock(Clock* replacement) { g_replacement = replacement; }
+void setClock(Clock* replacement) {
+    g_replacement = replacement;
+}
 
 std::int64_t RealClock::nowMs() {
     using namespace std::chrono;

@@ -21,6 +21,8 @@ Clock& clock();
 void setClock(Clock* replacement);
 
 // Convenience for the program's own pauses ("the whole program waits").
-inline void sleepMs(std::int64_t ms) { clock().sleepMs(ms); }
+inline void sleepMs(std::int64_t ms) {
+    clock().sleepMs(ms);
+}
 
 } // namespace platform

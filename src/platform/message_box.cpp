@@ -12,7 +12,9 @@ MessageBoxHandler g_handler;
 QPointer<QWidget> g_mainWindow;
 } // namespace
 
-void setMessageBoxHandler(MessageBoxHandler handler) { g_handler = std::move(handler); }
+void setMessageBoxHandler(MessageBoxHandler handler) {
+    g_handler = std::move(handler);
+}
 
 std::string applicationName() {
     if (QCoreApplication::instance() == nullptr)
@@ -34,8 +36,12 @@ void messageBox(WindowHandle owner, const std::string& text) {
     messageBox(owner, text, applicationName());
 }
 
-WindowHandle mainWindow() { return g_mainWindow.data(); }
+WindowHandle mainWindow() {
+    return g_mainWindow.data();
+}
 
-void setMainWindow(WindowHandle window) { g_mainWindow = window; }
+void setMainWindow(WindowHandle window) {
+    g_mainWindow = window;
+}
 
 } // namespace platform

@@ -35,6 +35,8 @@ OpenResult openSerialPort(int portNumber) {
 #endif
 }
 
-void setPortOpener(PortOpener opener) { g_opener = std::move(opener); }
+void setPortOpener(PortOpener opener) {
+    g_opener = std::move(opener);
+}
 
 } // namespace platform

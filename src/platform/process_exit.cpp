@@ -9,7 +9,9 @@ namespace {
 ExitHandler g_handler;
 }
 
-void setExitHandler(ExitHandler handler) { g_handler = std::move(handler); }
+void setExitHandler(ExitHandler handler) {
+    g_handler = std::move(handler);
+}
 
 void exitProcess(int status) {
     if (g_handler) {

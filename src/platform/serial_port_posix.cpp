@@ -1,6 +1,5 @@
 #include "platform/serial_port_posix.h"
 
-
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
@@ -47,8 +46,8 @@ public:
         if (fd_ < 0)
             return {ReadStatus::Failure, 0};
         // A one-byte read waits the multiplier plus the constant, against a monotonic deadline.
-        const std::int64_t deadline = steadyNowMs() + timeouts_.readTotalMultiplier +
-                                      timeouts_.readTotalConstant;
+        const std::int64_t deadline =
+            steadyNowMs() + timeouts_.readTotalMultiplier + timeouts_.readTotalConstant;
         for (;;) {
             std::uint8_t byte = 0;
             const ssize_t got = ::read(fd_, &byte, 1);

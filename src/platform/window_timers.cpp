@@ -47,7 +47,8 @@ private:
 };
 
 TimerCarrier* carrierOf(QWidget* window, bool create) {
-    auto* carrier = window->findChild<TimerCarrier*>(TimerCarrier::kName, Qt::FindDirectChildrenOnly);
+    auto* carrier =
+        window->findChild<TimerCarrier*>(TimerCarrier::kName, Qt::FindDirectChildrenOnly);
     if (carrier == nullptr && create)
         carrier = new TimerCarrier(window);
     return carrier;
@@ -55,7 +56,9 @@ TimerCarrier* carrierOf(QWidget* window, bool create) {
 
 } // namespace
 
-void setWindowTimerBackend(WindowTimerBackend backend) { g_backend = std::move(backend); }
+void setWindowTimerBackend(WindowTimerBackend backend) {
+    g_backend = std::move(backend);
+}
 
 unsigned setWindowTimer(WindowHandle window, unsigned id, unsigned periodMs) {
     if (g_backend.set)

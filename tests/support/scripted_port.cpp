@@ -9,7 +9,9 @@ void ScriptedPort::queue(std::string_view bytes, std::int64_t gapMs) {
     }
 }
 
-void ScriptedPort::queueFailure() { input_.push_back({Item::Failure, 0, 0}); }
+void ScriptedPort::queueFailure() {
+    input_.push_back({Item::Failure, 0, 0});
+}
 
 std::string ScriptedPort::pendingInput() const {
     std::string out;
