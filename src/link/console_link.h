@@ -57,4 +57,6 @@ private:
     // A failed send is traced with sendFailure, a failed read with "ReadResult failed"; both go
     // to FatalError and give 0.
     int exchange(const char* command, char* buffer, const char* sendFailure);
+    // One unit's error sum for CheckErrors.
+    int readErrorSum();
 };

@@ -1,0 +1,103 @@
+// The fixed command sequences that change or check the unit pair as a whole. They assume the
+// P-side unit is cabled to the PC, so local is the P side and remote the S side, except
+// RestartWithLongTimeout, which restarts whichever unit the console addresses.
+//
+// Results of the console operations are not looked at: a communication failure has already gone
+// to FatalError, and a selection that fails lets the following commands go to whichever unit the
+// console addresses.
+
+#include "link/console_link.h"
+#include "platform/clock.h"
+#include "platform/trace.h"
+
+#include <string>
+
+namespace {
+
+constexpr std::int64_t kSSideRestartPauseMs = 16000;
+constexpr std::uint32_t kLongReadTimeoutMs = 20000;
+constexpr std::uint32_t kDefaultReadTimeoutMs = 4000;
+constexpr std::int64_t kErrorReadingPauseMs = 4000;
+
+// Writes the mode byte of the S-side unit between the unlock and lock writes of its unlock
+// register.
+void writeModeByte(CConsoleLink& link, const char* modeCommand) {
+    link.WriteCommand("wr 8d00 a6\n");
+    link.WriteCommand(modeCommand);
+    link.WriteCommand("wr 8d00 00\n");
+}
+
+} // namespace
+
+void CConsoleLink::SetInstallMode(int restart) {
+    platform::appendTrace("\r\nSetting Install Mode on S Side\r\n");
+    SelectRemote();
+    platform::appendTrace("\r\nEnabling LWD on S Side\r\n");
+    writeModeByte(*this, "wr c255 01\n");
+    if (restart != 0)
+        RestartUnit(0);
+    SelectLocal();
+}
+
+void CConsoleLink::SetNormalMode(int restart) {
+    platform::appendTrace("\r\nSetting Normal Mode on S Side\r\n");
+    SelectRemote();
+    platform::appendTrace("\r\nDisabling LWD on S Side\r\n");
+    writeModeByte(*this, "wr c255 05\n");
+    if (restart != 0)
+        RestartUnit(0);
+    // The console stays on the remote (S-side) unit.
+}
+
+void CConsoleLink::RestartUnit(int pSide) {
+    if (pSide != 0) {
+        platform::appendTrace("\r\nRestart P Side \r\n");
+        SelectLocal();
+        WriteCommand("or 8c00 20\n");
+        return;
+    }
+    platform::appendTrace("\r\nRestart S Side \r\n");
+    SelectRemote();
+    WriteCommand("or 8c00 20\n");
+    // The S side comes back and retrains meanwhile; the whole program waits.
+    platform::sleepMs(kSSideRestartPauseMs);
+}
+
+void CConsoleLink::RestartWithLongTimeout() {
+    platform::appendTrace("\r\nRestart S Side \r\n");
+    // The unit answers its restart only once it is back: give every byte the long time-out.
+    SetReadTimeout(kLongReadTimeoutMs);
+    WriteCommand("or 8c00 20\n");
+    SetReadTimeout(kDefaultReadTimeoutMs);
+}
+
+// One unit's error sum: a first reading of the clear-on-read counter discards what accumulated
+// before, then up to two counted readings 4 s apart; the first non-zero one is the sum.
+// A reading that yields no value adds 0: the unit reported nothing that could be counted.
+int CConsoleLink::readErrorSum() {
+    std::uint32_t value = 0;
+    ReadRegisterBytes("8C91", value, 4);
+    std::uint32_t sum = 0;
+    for (int reading = 0; reading < 2; ++reading) {
+        platform::sleepMs(kErrorReadingPauseMs);
+        value = 0;
+        ReadRegisterBytes("8C91", value, 4);
+        sum += value;
+        if (value != 0)
+            break;
+    }
+    return static_cast<int>(sum);
+}
+
+int CConsoleLink::CheckErrors() {
+    platform::appendTrace("\r\nCheck Error on P Side\r\n");
+    const int pSideSum = readErrorSum();
+    platform::appendTrace("\r\nP Side Error= " + std::to_string(pSideSum) + "\r\n");
+    if (pSideSum != 0)
+        return 0;
+    platform::appendTrace("\r\nCheck Error on S Side\r\n");
+    SelectRemote();
+    const int sSideSum = readErrorSum();
+    platform::appendTrace("\r\nS Side Error= " + std::to_string(sSideSum) + "\r\n");
+    return sSideSum == 0 ? 1 : 0;
+}
