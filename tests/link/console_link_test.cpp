@@ -108,6 +108,11 @@ struct GapCase {
     bool completes;
 };
 
+void PrintTo(const GapCase& c, std::ostream* os) {
+    *os << "gap " << c.gapMs << " ms before " << (c.inEcho ? "an echo" : "a reply byte")
+        << ", constant " << c.readConstantMs;
+}
+
 class ByteGapTest : public ConsoleLinkTest, public ::testing::WithParamInterface<GapCase> {};
 
 // The time-out holds for each byte: a reply may take any time in all, but not one gap longer
@@ -418,6 +423,10 @@ struct OpenFailureCase {
     const char* printed;
 };
 
+void PrintTo(const OpenFailureCase& c, std::ostream* os) {
+    *os << "error " << c.errorCode << (c.failedAfterOpen ? " after open" : "");
+}
+
 class OpenPortFailureTest : public ConsoleLinkTest,
                             public ::testing::WithParamInterface<OpenFailureCase> {};
 
@@ -449,6 +458,10 @@ struct RegisterCase {
     std::uint8_t value; // 0x5A: left unchanged
 };
 
+void PrintTo(const RegisterCase& c, std::ostream* os) {
+    *os << ::testing::PrintToString(c.reply);
+}
+
 class ReadRegisterTest : public ConsoleLinkTest,
                          public ::testing::WithParamInterface<RegisterCase> {};
 
@@ -478,6 +491,10 @@ struct BytesCase {
     int result;
     std::uint32_t value; // 0xDEADBEEF: left unchanged
 };
+
+void PrintTo(const BytesCase& c, std::ostream* os) {
+    *os << c.count << " bytes of " << ::testing::PrintToString(c.reply);
+}
 
 class ReadRegisterBytesTest : public ConsoleLinkTest,
                               public ::testing::WithParamInterface<BytesCase> {};
@@ -518,6 +535,10 @@ struct PromptCase {
     const char* reply;
     int side;
 };
+
+void PrintTo(const PromptCase& c, std::ostream* os) {
+    *os << ::testing::PrintToString(c.reply);
+}
 
 class QuerySideTest : public ConsoleLinkTest, public ::testing::WithParamInterface<PromptCase> {};
 

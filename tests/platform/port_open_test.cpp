@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <optional>
+#include <ostream>
 #include <pty.h>
 #include <string>
 #include <unistd.h>
@@ -39,6 +40,10 @@ struct NameCase {
     const char* variable; // value of QUILLON_COM<n>, or null when unset
     const char* device;
 };
+
+void PrintTo(const NameCase& c, std::ostream* os) {
+    *os << "COM" << c.portNumber << " with " << (c.variable != nullptr ? c.variable : "(unset)");
+}
 
 class PortDeviceNameTest : public ::testing::TestWithParam<NameCase> {};
 
