@@ -76,11 +76,8 @@ public:
     bool setTimeouts(const CommTimeouts& timeouts) override {
         if (handle_ == INVALID_HANDLE_VALUE)
             return false;
-        // The driver's current values first, as the console's time-out change always did; all
-        // five are then replaced.
-        COMMTIMEOUTS win{};
-        ::GetCommTimeouts(handle_, &win);
-        win = toWin32(timeouts);
+        // All five are written; the console link read the current ones through timeouts().
+        COMMTIMEOUTS win = toWin32(timeouts);
         return ::SetCommTimeouts(handle_, &win) != 0;
     }
 
