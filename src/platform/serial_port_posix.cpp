@@ -1,8 +1,12 @@
 #include "platform/serial_port_posix.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <fcntl.h>
+#include <limits>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -48,7 +52,9 @@ public:
         // A one-byte read waits the multiplier plus the constant, against a monotonic deadline.
         const std::int64_t deadline =
             steadyNowMs() + timeouts_.readTotalMultiplier + timeouts_.readTotalConstant;
+        bool hungUp = false;
         for (;;) {
+            // Data first, even when a hang-up follows it.
             std::uint8_t byte = 0;
             const ssize_t got = ::read(fd_, &byte, 1);
             if (got == 1)
@@ -57,24 +63,20 @@ public:
                 return {ReadStatus::Failure, 0}; // end of file: the other end hung up
             if (errno == EINTR)
                 continue;
+            // EIO is how a pseudo-terminal master reports that its slave side is gone.
             if (errno != EAGAIN && errno != EWOULDBLOCK)
+                return {ReadStatus::Failure, 0};
+            if (hungUp)
                 return {ReadStatus::Failure, 0};
             const std::int64_t left = deadline - steadyNowMs();
             if (left <= 0)
                 return {ReadStatus::Timeout, 0};
             pollfd pfd{fd_, POLLIN, 0};
-            const int ready = ::poll(&pfd, 1, static_cast<int>(left));
-            if (ready < 0) {
-                if (errno == EINTR)
-                    continue;
+            const int ready =
+                ::poll(&pfd, 1, static_cast<int>(std::min<std::int64_t>(left, kMaxPollMs)));
+            if (ready < 0 && errno != EINTR)
                 return {ReadStatus::Failure, 0};
-            }
-            if (ready == 0)
-                continue; // the deadline check above decides
-            if ((pfd.revents & POLLIN) != 0)
-                continue; // data first, even when a hang-up follows it
-            if ((pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0)
-                return {ReadStatus::Failure, 0};
+            hungUp = ready > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
         }
     }
 
@@ -99,11 +101,15 @@ public:
         int dtr = TIOCM_DTR;
         ::ioctl(fd_, TIOCMBIC, &dtr);
         ::tcflush(fd_, TCIOFLUSH);
+        // The exclusive flag outlives this descriptor while anyone else holds the line open.
+        ::ioctl(fd_, TIOCNXCL);
         ::close(fd_);
         fd_ = -1;
     }
 
 private:
+    static constexpr std::int64_t kMaxPollMs = std::numeric_limits<int>::max();
+
     // The time-outs are real time even when a test replaced the program's clock: this
     // transport talks to a real device.
     static std::int64_t steadyNowMs() {
@@ -147,6 +153,17 @@ void requestLowLatency(int fd) {
 #endif
 }
 
+// One program at a time on the line, as the Windows share mode 0 gives. TIOCEXCL does not stop
+// a privileged opener; the advisory lock also keeps out a second copy running as root.
+// Returns 0 or the error code of the refusal.
+int claimExclusive(int fd) {
+    if (::ioctl(fd, TIOCEXCL) != 0)
+        return errno;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+        return EBUSY;
+    return 0; // a file system without locks still has TIOCEXCL
+}
+
 } // namespace
 
 OpenResult openPosixSerialPort(const std::string& device) {
@@ -161,8 +178,7 @@ OpenResult openPosixSerialPort(const std::string& device) {
         result.errorCode = ENOTTY;
         return result;
     }
-    if (::ioctl(fd, TIOCEXCL) != 0) {
-        const int error = errno;
+    if (const int error = claimExclusive(fd); error != 0) {
         ::close(fd);
         result.errorCode = error;
         return result;

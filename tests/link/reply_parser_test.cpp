@@ -1,6 +1,7 @@
 #include "link/reply_parser.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace {
 
@@ -8,6 +9,10 @@ struct ValueCase {
     const char* reply;
     std::int32_t expected;
 };
+
+void PrintTo(const ValueCase& c, std::ostream* os) {
+    *os << ::testing::PrintToString(c.reply);
+}
 
 class ParseReplyValueTest : public ::testing::TestWithParam<ValueCase> {};
 
@@ -31,6 +36,10 @@ struct BytesCase {
     int result;
     std::uint32_t value;
 };
+
+void PrintTo(const BytesCase& c, std::ostream* os) {
+    *os << c.count << " bytes of " << ::testing::PrintToString(c.reply);
+}
 
 class ParseReplyBytesTest : public ::testing::TestWithParam<BytesCase> {};
 

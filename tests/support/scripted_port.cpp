@@ -2,6 +2,28 @@
 
 namespace testsupport {
 
+namespace {
+
+class ForwardingPort final : public platform::SerialPort {
+public:
+    explicit ForwardingPort(platform::SerialPort& target) : target_(target) {}
+    bool writeByte(std::uint8_t byte) override { return target_.writeByte(byte); }
+    platform::ByteRead readByte() override { return target_.readByte(); }
+    void purge() override { target_.purge(); }
+    platform::CommTimeouts timeouts() const override { return target_.timeouts(); }
+    bool setTimeouts(const platform::CommTimeouts& t) override { return target_.setTimeouts(t); }
+    void close() override { target_.close(); }
+
+private:
+    platform::SerialPort& target_;
+};
+
+} // namespace
+
+std::unique_ptr<platform::SerialPort> ScriptedPort::handle() {
+    return std::make_unique<ForwardingPort>(*this);
+}
+
 void ScriptedPort::queue(std::string_view bytes, std::int64_t gapMs) {
     for (char c : bytes) {
         input_.push_back({Item::Byte, static_cast<std::uint8_t>(c), gapMs});
@@ -25,12 +47,17 @@ bool ScriptedPort::writeByte(std::uint8_t byte) {
     if (writeFails_ || closed_)
         return false;
     written_ += static_cast<char>(byte);
+    traffic_ += static_cast<char>(byte);
     if (echo_)
         echoes_.push_back({Item::Byte, byte, 0});
+    if (writeHook_)
+        writeHook_(byte);
     return true;
 }
 
 platform::ByteRead ScriptedPort::readByte() {
+    if (closed_)
+        return {platform::ReadStatus::Failure, 0};
     const std::int64_t limit = timeouts_.readTotalMultiplier + timeouts_.readTotalConstant;
     std::deque<Item>& source = !echoes_.empty() ? echoes_ : input_;
     if (source.empty() || source.front().gapMs > limit) {
@@ -49,8 +76,14 @@ platform::ByteRead ScriptedPort::readByte() {
 
 void ScriptedPort::purge() {
     ++purges_;
+    traffic_ += "[purge]";
     input_.clear();
     echoes_.clear();
+}
+
+void ScriptedPort::close() {
+    closed_ = true;
+    traffic_ += "[close]";
 }
 
 } // namespace testsupport
