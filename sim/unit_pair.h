@@ -31,7 +31,8 @@ struct PairOptions {
     // Time of one character on the console (10 bits at 9600 baud); 0 sends replies at once.
     std::int64_t charNs = 1'041'667;
     // How long a restarting unit stays silent before it prompts again.
-    std::int64_t bootMs = 4000;
+    // Longer than the program's normal read time-out, shorter than its long one.
+    std::int64_t bootMs = 6000;
     // Mode byte c255 of the S unit at power-up (Normal: LWD disabled).
     std::uint8_t sMode = 0x05;
 };
