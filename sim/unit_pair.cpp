@@ -184,29 +184,29 @@ void UnitPair::receive(std::uint8_t byte, std::int64_t atNs) {
     const std::int64_t ns = nowNs_;
     if (faults_.hangUp || faults_.silent || unit(attached_).booting())
         return;
-    Console& line = console();
+    Console& state = console();
     if (byte == kSwitchByte) {
-        line.line.clear();
-        line.lastWasCr = false;
+        state.line.clear();
+        state.lastWasCr = false;
         handleSwitch(ns);
         return;
     }
     if (byte == '\r' || byte == '\n') {
-        if (byte == '\n' && line.lastWasCr) { // the line feed of a terminal's CR LF
-            line.lastWasCr = false;
+        if (byte == '\n' && state.lastWasCr) { // the line feed of a terminal's CR LF
+            state.lastWasCr = false;
             echo(byte, ns);
             return;
         }
-        line.lastWasCr = byte == '\r';
+        state.lastWasCr = byte == '\r';
         handleLine(byte, ns);
         return;
     }
-    line.lastWasCr = false;
+    state.lastWasCr = false;
     if (byte == 0x08 || byte == 0x7f) {
-        if (!line.line.empty())
-            line.line.pop_back();
-    } else if (line.line.size() < kMaxLineLength) {
-        line.line.push_back(static_cast<char>(byte));
+        if (!state.line.empty())
+            state.line.pop_back();
+    } else if (state.line.size() < kMaxLineLength) {
+        state.line.push_back(static_cast<char>(byte));
     }
     echo(byte, ns);
 }
@@ -226,13 +226,13 @@ void UnitPair::handleSwitch(std::int64_t ns) {
     if (!logCommand(attached_, "<05>", ns))
         return;
     echo(kSwitchByte, ns);
-    Console& line = console();
+    Console& state = console();
     std::string reply;
-    if (line.remote) {
-        line.remote = false;
+    if (state.remote) {
+        state.remote = false;
         reply = "\r\n" + promptText(false);
     } else if (remoteReachable()) {
-        line.remote = true;
+        state.remote = true;
         reply = "\r\n" + promptText(true);
     } else {
         reply = noticeText("remote unit unreachable") + promptText(false);
@@ -253,14 +253,14 @@ void UnitPair::handleLine(std::uint8_t terminator, std::int64_t ns) {
 }
 
 std::optional<std::string> UnitPair::execute(const std::string& text, std::int64_t ns) {
-    Console& line = console();
-    if (line.remote && !remoteReachable()) {
+    Console& state = console();
+    if (state.remote && !remoteReachable()) {
         // The remote unit was lost since the last command: this one is not carried out and
         // the console is back on the local unit.
-        line.remote = false;
+        state.remote = false;
         return noticeText("remote unit unreachable") + promptText(false);
     }
-    const Side target = line.remote ? otherSide(attached_) : attached_;
+    const Side target = state.remote ? otherSide(attached_) : attached_;
     bool silenced = false;
     const std::string body = executeOn(target, text, ns, silenced);
     if (silenced)

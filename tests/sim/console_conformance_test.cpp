@@ -36,12 +36,15 @@ TEST_F(Conformance, EchoesEveryByteOneCharacterTimeAfterItWasWritten) {
 TEST_F(Conformance, EveryReplyEndsWithThePromptOfTheAddressedUnit) {
     const std::vector<std::string> commands{"\n",           "rd 8c70\n",    "rd 8C99, 3\n",
                                             "wr 9000 01\n", "or 9000 02\n", "bogus\n"};
-    for (const std::string& command : commands) {
-        EXPECT_EQ(exchange(command).substr(exchange(command).size() - 2), "L>") << command;
-    }
+    auto promptOf = [this](const std::string& command) {
+        const std::string reply = exchange(command);
+        return reply.substr(reply.size() - 2);
+    };
+    for (const std::string& command : commands)
+        EXPECT_EQ(promptOf(command), "L>") << command;
     ASSERT_EQ(link_.SelectRemote(), 1);
     for (const std::string& command : commands)
-        EXPECT_EQ(exchange(command).substr(exchange(command).size() - 2), "R>") << command;
+        EXPECT_EQ(promptOf(command), "R>") << command;
     EXPECT_EQ(exchange("\n"), "\r\nR>");
     EXPECT_EQ(exchange("bogus\n"), "\r\nsyntax error\r\nR>");
 }

@@ -1,6 +1,4 @@
 #include "sim/line_model.h"
-#include "sim/rate_code.h"
-#include "sim/rate_set.h"
 
 #include <gtest/gtest.h>
 
@@ -17,12 +15,6 @@ LineConfig lineOf(double metres, double noise = -120.0, std::uint64_t seed = 1) 
     config.noiseDbmHz = noise;
     config.seed = seed;
     return config;
-}
-
-TEST(LineModel, RequiredSnrFollowsTheQamGap) {
-    EXPECT_NEAR(LineModel::requiredSnrDb(2), 14.57, 0.01);
-    EXPECT_NEAR(LineModel::requiredSnrDb(4), 21.56, 0.01);
-    EXPECT_NEAR(LineModel::requiredSnrDb(8), 33.87, 0.01);
 }
 
 TEST(LineModel, FasterSymbolRatesReceiveLessSignal) {
@@ -119,14 +111,6 @@ TEST(LineModel, WorseDirectionDecidesThePair) {
     EXPECT_EQ(line.quality(0x32, 0x68).zone(), LinkZone::Marginal);
     EXPECT_EQ(line.quality(0x32, 0x02).zone(), LinkZone::Absent);
     EXPECT_FALSE(line.quality(0x32, 0x02).trains());
-}
-
-TEST(RateCode, FactoryRatesDecodeToTheirLineRates) {
-    EXPECT_NEAR(sim::lineRateMbps(sim::kDefaultRates.downCode()), 3.7917, 0.0001);
-    EXPECT_NEAR(sim::lineRateMbps(sim::kDefaultRates.upCode()), 1.4219, 0.0001);
-    EXPECT_TRUE(sim::isValidRateCode(0xa0));
-    EXPECT_FALSE(sim::isValidRateCode(0xb0));
-    EXPECT_FALSE(sim::isValidRateCode(0x0e));
 }
 
 } // namespace

@@ -293,27 +293,30 @@ protected:
     int attempts_ = 0;
 };
 
-TEST_F(ConsoleSearch, HighToLowOnTheDefaultLineSavesTheReadmesPair) {
+struct OrderCase {
+    const char* name;
+    bool highToLow;
+    int attempts;
+};
+
+class SearchOrder : public ConsoleSearch, public ::testing::WithParamInterface<OrderCase> {};
+
+TEST_P(SearchOrder, OnTheDefaultLineSavesTheReadmesPair) {
     prepare();
-    const Found found = search(true);
+    const Found found = search(GetParam().highToLow);
     ASSERT_GE(found.ds, 0);
     EXPECT_EQ(profiles_.down[static_cast<std::size_t>(found.ds)].label, kReadmeDown);
     EXPECT_EQ(profiles_.up[static_cast<std::size_t>(found.us)].label, kReadmeUp);
-    EXPECT_EQ(attempts_, 7);
+    EXPECT_EQ(attempts_, GetParam().attempts);
     expectBothUnitsRun(found);
     wait(3000);
     EXPECT_TRUE(pair_->linkUp());
 }
 
-TEST_F(ConsoleSearch, LowToHighOnTheDefaultLineSavesTheReadmesPair) {
-    prepare();
-    const Found found = search(false);
-    ASSERT_GE(found.ds, 0);
-    EXPECT_EQ(profiles_.down[static_cast<std::size_t>(found.ds)].label, kReadmeDown);
-    EXPECT_EQ(profiles_.up[static_cast<std::size_t>(found.us)].label, kReadmeUp);
-    EXPECT_EQ(attempts_, 10);
-    expectBothUnitsRun(found);
-}
+INSTANTIATE_TEST_SUITE_P(Orders, SearchOrder,
+                         ::testing::Values(OrderCase{"HighToLow", true, 7},
+                                           OrderCase{"LowToHigh", false, 10}),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(ConsoleSearch, OnlyTheSlowestPairPassingTakesEveryAttemptOverMinutes) {
     sim::LineConfig line;
