@@ -40,4 +40,12 @@ bool SimulatedPort::setTimeouts(const platform::CommTimeouts& timeouts) {
     return true;
 }
 
+platform::PortOpener simulatedPortOpener(UnitPair& pair, platform::VirtualClock& clock) {
+    return [&pair, &clock](int) {
+        platform::OpenResult result;
+        result.port = std::make_unique<SimulatedPort>(pair, clock);
+        return result;
+    };
+}
+
 } // namespace sim

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/port_open.h"
 #include "platform/serial_port.h"
 #include "platform/virtual_clock.h"
 #include "unit_pair.h"
@@ -38,5 +39,9 @@ private:
     bool closed_ = false;
     int purges_ = 0;
 };
+
+// An opener for platform::setPortOpener: whichever COM port the program opens, it gets a fresh
+// port cabled to this pair.
+platform::PortOpener simulatedPortOpener(UnitPair& pair, platform::VirtualClock& clock);
 
 } // namespace sim

@@ -1,4 +1,6 @@
 // The console as the program relies on it, driven through the program's own console link.
+#include "link/console_state.h"
+#include "platform/port_open.h"
 #include "sim/register_map.h"
 #include "sim_fixture.h"
 
@@ -72,6 +74,14 @@ TEST_F(Conformance, SwitchByteIsLoggedAsConsoleLevelCommandOfTheLocalUnit) {
     EXPECT_EQ(log[4].text, "rd 8c70");
     EXPECT_EQ(log[4].unit, Side::S);
     EXPECT_LE(log[0].atMs, log[4].atMs);
+}
+
+TEST_F(Conformance, ProgramOpeningItsPortReachesThePair) {
+    g_portHandle.reset();
+    platform::setPortOpener(sim::simulatedPortOpener(*pair_, clock_));
+    ASSERT_EQ(link_.OpenPort(), 1);
+    EXPECT_EQ(link_.SelectLocal(), 1);
+    EXPECT_EQ(readByte("8c70"), 0x02);
 }
 
 TEST_F(Conformance, WithTheSUnitCabledLocalIsSAndRemoteIsP) {
