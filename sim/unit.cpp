@@ -41,7 +41,7 @@ int ethernetIndex(std::uint16_t addr) {
 } // namespace
 
 Unit::Unit(Side side, std::uint64_t seed)
-    : side_(side), seed_(seed), ram_(0x10000, 0),
+    : side_(side), ram_(0x10000, 0),
       readNoise_(mixSeed(seed, 10 + static_cast<std::uint64_t>(side))) {
     for (int i = 0; i < reg::kRateConfigCount; ++i)
         eeprom_[static_cast<std::uint16_t>(reg::kRateConfigFirst + i)] =

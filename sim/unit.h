@@ -91,7 +91,6 @@ private:
     void loadFromEeprom();
 
     Side side_;
-    std::uint64_t seed_;
     std::vector<std::uint8_t> ram_;
     std::map<std::uint16_t, std::uint8_t> eeprom_;
     RateSet running_ = kDefaultRates;

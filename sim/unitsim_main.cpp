@@ -47,11 +47,11 @@ int main(int argc, char** argv) {
     pair.onCommand([&](const sim::LoggedCommand& command) {
         server.logCommand(command);
         ++commands;
-        for (const sim::FaultSpec& fault : options.faults)
+        for (const sim::FaultOption& fault : options.faults)
             if (fault.atCommand == commands)
                 sim::applyFault(pair, fault);
     });
-    for (const sim::FaultSpec& fault : options.faults)
+    for (const sim::FaultOption& fault : options.faults)
         if (fault.atCommand == 0)
             sim::applyFault(pair, fault);
 

@@ -50,7 +50,7 @@ const FaultKind* findFault(const std::string& name) {
     return nullptr;
 }
 
-std::string checkFaultValue(const FaultSpec& fault) {
+std::string checkFaultValue(const FaultOption& fault) {
     long long number = 0;
     if (fault.value.empty())
         return {};
@@ -67,7 +67,7 @@ std::string checkFaultValue(const FaultSpec& fault) {
 }
 
 // NAME[=VALUE][@N]
-std::string parseFault(const std::string& text, FaultSpec& fault) {
+std::string parseFault(const std::string& text, FaultOption& fault) {
     std::string rest = text;
     if (const std::size_t at = rest.rfind('@'); at != std::string::npos) {
         long long count = 0;
@@ -119,7 +119,7 @@ std::string parseOption(const std::string& name, const std::string& value,
             return "--s-mode takes install or normal";
         options.sMode = value == "install" ? 0x01 : 0x05;
     } else if (name == "--fault") {
-        FaultSpec fault;
+        FaultOption fault;
         if (std::string error = parseFault(value, fault); !error.empty())
             return error;
         options.faults.push_back(fault);
@@ -164,7 +164,7 @@ UnitsimParse parseUnitsimOptions(const std::vector<std::string>& args) {
     return parse;
 }
 
-void applyFault(UnitPair& pair, const FaultSpec& fault) {
+void applyFault(UnitPair& pair, const FaultOption& fault) {
     Faults& faults = pair.faults();
     long long number = 0;
     if (fault.name == "silent") {
@@ -224,7 +224,7 @@ Options:
   --noise DBMHZ        noise level on the line in dBm/Hz (default -120)
   --seed N             seed of the line model's jitter and traffic (default 1)
   --s-mode MODE        mode of the S unit at power-up: normal (default) or install
-  --fault SPEC         strike a fault; repeatable. SPEC is NAME[=VALUE][@N]: with @N
+  --fault FAULT        strike a fault; repeatable. FAULT is NAME[=VALUE][@N]: with @N
                        the fault strikes when the Nth command arrives (counting
                        every line and switch byte from 1), before it is answered;
                        without it, from the start. Faults stay on once struck.

@@ -11,7 +11,7 @@ namespace sim {
 
 // A fault from the command line: its name, its value (may be empty) and the number of the
 // command at whose arrival it strikes (0: from the start).
-struct FaultSpec {
+struct FaultOption {
     std::string name;
     std::string value;
     int atCommand = 0;
@@ -24,7 +24,7 @@ struct UnitsimOptions {
     bool pace = false;
     LineConfig line;
     std::uint8_t sMode = 0x05;
-    std::vector<FaultSpec> faults;
+    std::vector<FaultOption> faults;
     bool help = false;
 };
 
@@ -36,7 +36,7 @@ struct UnitsimParse {
 UnitsimParse parseUnitsimOptions(const std::vector<std::string>& args);
 std::string unitsimHelp();
 // Strikes a (validated) fault on the pair now.
-void applyFault(UnitPair& pair, const FaultSpec& fault);
+void applyFault(UnitPair& pair, const FaultOption& fault);
 // PairOptions for the real-time server: paced or not, the chosen unit cabled.
 PairOptions realTimePairOptions(const UnitsimOptions& options);
 

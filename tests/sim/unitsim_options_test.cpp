@@ -77,7 +77,7 @@ TEST(UnitsimOptions, HelpDocumentsEveryOptionAndFault) {
 }
 
 struct StrikeCase {
-    const char* spec;
+    const char* option;
     bool (*struck)(sim::UnitPair&);
 };
 
@@ -86,10 +86,11 @@ class FaultStrike : public ::testing::TestWithParam<StrikeCase> {};
 TEST_P(FaultStrike, SwitchesTheNamedFaultOn) {
     platform::VirtualClock clock;
     sim::UnitPair pair(clock);
-    const sim::UnitsimParse parse = parseUnitsimOptions({"--pty", "x", "--fault", GetParam().spec});
+    const sim::UnitsimParse parse =
+        parseUnitsimOptions({"--pty", "x", "--fault", GetParam().option});
     ASSERT_EQ(parse.error, "");
     sim::applyFault(pair, parse.options.faults.front());
-    EXPECT_TRUE(GetParam().struck(pair)) << GetParam().spec;
+    EXPECT_TRUE(GetParam().struck(pair)) << GetParam().option;
 }
 
 INSTANTIATE_TEST_SUITE_P(
