@@ -337,14 +337,18 @@ TEST_F(ConsoleSearch, OnlyTheSlowestPairPassingTakesEveryAttemptOverMinutes) {
     expectBothUnitsRun(found);
 }
 
-TEST_F(ConsoleSearch, PairThatNeverTrainsIsRecoveredByTheWatchdogInInstallMode) {
+sim::LineConfig fastestDownstreamNeverTrains() {
     sim::LineConfig line;
     line.override = [](std::uint8_t ds, std::uint8_t) -> std::optional<sim::LinkQuality> {
         if (ds == 0x32)
             return sim::LinkQuality::absent();
         return std::nullopt;
     };
-    makePair(line);
+    return line;
+}
+
+TEST_F(ConsoleSearch, PairThatNeverTrainsIsRecoveredByTheWatchdogInInstallMode) {
+    makePair(fastestDownstreamNeverTrains());
     prepare();
     const Found found = search(true);
     ASSERT_GE(found.ds, 0);
@@ -352,13 +356,7 @@ TEST_F(ConsoleSearch, PairThatNeverTrainsIsRecoveredByTheWatchdogInInstallMode) 
 }
 
 TEST_F(ConsoleSearch, PairThatNeverTrainsLosesTheSUnitInNormalMode) {
-    sim::LineConfig line;
-    line.override = [](std::uint8_t ds, std::uint8_t) -> std::optional<sim::LinkQuality> {
-        if (ds == 0x32)
-            return sim::LinkQuality::absent();
-        return std::nullopt;
-    };
-    makePair(line);
+    makePair(fastestDownstreamNeverTrains());
     ASSERT_EQ(link_.SelectLocal(), 1);
     const Found found = search(true); // without Install mode
     EXPECT_LT(found.ds, 0);
