@@ -2,7 +2,7 @@
 #include "link/console_state.h"
 #include "platform/port_open.h"
 #include "sim/register_map.h"
-#include "sim_fixture.h"
+#include "support/sim_fixture.h"
 
 #include <gtest/gtest.h>
 #include <vector>

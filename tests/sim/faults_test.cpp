@@ -1,6 +1,6 @@
 // Each console fault drives the link layer down its failure path.
 #include "link/console_state.h"
-#include "sim_fixture.h"
+#include "support/sim_fixture.h"
 
 #include <functional>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // by reasoning on the model and by running the whole search over the console.
 #include "platform/clock.h"
 #include "sim/rate_code.h"
-#include "sim_fixture.h"
+#include "support/sim_fixture.h"
 
 #include <cmath>
 #include <fstream>

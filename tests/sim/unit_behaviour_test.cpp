@@ -1,6 +1,6 @@
 // Unit behaviour behind the console: readings, restarts, the S unit's link watchdog.
 #include "sim/rate_code.h"
-#include "sim_fixture.h"
+#include "support/sim_fixture.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

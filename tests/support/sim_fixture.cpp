@@ -1,4 +1,4 @@
-#include "sim_fixture.h"
+#include "support/sim_fixture.h"
 
 #include "link/console_state.h"
 
