@@ -27,8 +27,8 @@
 //   line feed;
 // - its direction already holds kMaxProfilesPerDirection profiles, so that a runaway file cannot
 //   exhaust memory (a real file holds a handful: each search attempt takes about 20 s).
-// Labels have no limit of their own: they are kept whole, and the texts built from a pair of
-// them are built as std::string, so a long pair is shown in full.
+// Labels have no limit of their own and are kept whole: whatever builds a text from a pair of
+// them (the search's status and trace lines) builds it as std::string, so nothing can overflow.
 
 inline constexpr char kSpeedFileName[] = "speedconf.txt";
 inline constexpr char kFileNotFoundMessage[] = "Configuration file was not found";
@@ -61,8 +61,8 @@ SpeedProfileFile parseSpeedProfiles(std::string_view fileBytes);
 // kFileNotFoundMessage; profiles read before a read failure stay, as after a syntax error.
 SpeedProfileFile readSpeedFile(const std::string& path);
 
-// A profile's rate code as a number, read as the console reads hexadecimal: leading blanks
-// skipped, an optional 0x or 0X prefix, digits up to the first other character. Too large a
-// number stays at the largest value, which matches no register. No digit at all is no code, so
-// a label-like field never passes for code 00.
+// A profile's rate code as a number, read as hexadecimal: leading blanks skipped, an optional 0x or
+// 0X prefix, digits up to the first other character. Too large a number stays at the largest value,
+// which matches no register. No digit at all is no code, so a label-like field never passes for
+// code 00.
 std::optional<std::uint64_t> parseRateCode(std::string_view text);
