@@ -1,13 +1,10 @@
 #include "app/trace_window.h"
 
+#include "app/trace_view.h"
 #include "platform/trace.h"
 #include "res/templates.h"
 
 #include <QKeyEvent>
-#include <QPlainTextEdit>
-#include <QScrollBar>
-#include <QTextCursor>
-#include <QTextDocument>
 
 namespace {
 constexpr int kTraceControl = 1009;
@@ -39,11 +36,16 @@ bool CDebugDlg::Create() {
         return true;
     created_ = true;
     controls_ = res::buildDialog(res::kTraceWindow, *this);
-    edit_ = control<QPlainTextEdit>(kTraceControl);
+    // The template's edit control is shown by a view made for a log that only grows.
+    view_ = new TraceView(this);
+    if (QWidget* edit = controls_.replace(kTraceControl, view_)) {
+        view_->setGeometry(edit->geometry());
+        delete edit;
+    }
     insertIntoControl(traceText);
     showEnd();
     platform::setTraceSink([this](std::string_view text) { append(text); });
-    return edit_ != nullptr;
+    return true;
 }
 
 void CDebugDlg::AppendTrace(const char* text) {
@@ -60,27 +62,13 @@ void CDebugDlg::append(std::string_view text) {
 
 // Only the new text goes to the control, so an append costs the same at any length of trace.
 void CDebugDlg::insertIntoControl(std::string_view text) {
-    if (edit_ == nullptr)
-        return;
-    const std::string display = traceDisplayText(text, pendingCarriageReturn_);
-    if (display.empty())
-        return;
-    QTextCursor end(edit_->document());
-    end.movePosition(QTextCursor::End);
-    // Console bytes are shown one character each, whatever they are.
-    end.insertText(QString::fromLatin1(display.data(), static_cast<qsizetype>(display.size())));
+    if (view_ != nullptr)
+        view_->append(traceDisplayText(text, pendingCarriageReturn_));
 }
 
 void CDebugDlg::showEnd() {
-    if (edit_ == nullptr)
-        return;
-    QTextCursor caret = edit_->textCursor();
-    caret.movePosition(QTextCursor::End);
-    edit_->setTextCursor(caret);
-    edit_->ensureCursorVisible();
-    // Making the caret's line visible may leave it one line short of the bottom of the view.
-    QScrollBar* lines = edit_->verticalScrollBar();
-    lines->setValue(lines->maximum());
+    if (view_ != nullptr)
+        view_->showEnd();
 }
 
 void CDebugDlg::showTrace() {

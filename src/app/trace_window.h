@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-class QPlainTextEdit;
+class TraceView;
 
 // The trace window: a plain text log of everything that passes over the console and of the
 // procedures' progress lines. One per process; it collects text whether visible or not, and
@@ -38,7 +38,7 @@ private:
     void insertIntoControl(std::string_view text);
     void showEnd();
 
-    QPlainTextEdit* edit_ = nullptr;
+    TraceView* view_ = nullptr;
     bool created_ = false;
     bool pendingCarriageReturn_ = false;
 };

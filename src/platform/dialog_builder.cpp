@@ -220,6 +220,16 @@ void DialogControls::add(int id, QWidget* widget) {
         byId_.emplace(id, widget);
 }
 
+QWidget* DialogControls::replace(int id, QWidget* widget) {
+    const auto it = byId_.find(id);
+    if (it == byId_.end())
+        return nullptr;
+    QWidget* old = it->second;
+    it->second = widget;
+    std::replace(all_.begin(), all_.end(), old, widget);
+    return old;
+}
+
 QWidget* DialogControls::widget(int id) const {
     const auto it = byId_.find(id);
     return it != byId_.end() ? it->second : nullptr;

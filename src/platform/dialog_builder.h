@@ -21,6 +21,9 @@ namespace platform {
 class DialogControls {
 public:
     void add(int id, QWidget* widget);
+    // Puts widget in the place of control id (a window that shows that control its own way);
+    // returns the control it replaced, or null when there was none.
+    QWidget* replace(int id, QWidget* widget);
 
     // Null when no control has that id. When two controls share an id, the first one counts.
     QWidget* widget(int id) const;

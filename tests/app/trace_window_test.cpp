@@ -1,13 +1,13 @@
+#include "app/trace_view.h"
 #include "app/trace_window.h"
 #include "platform/trace.h"
 #include "support/platform_fixture.h"
 
-#include <QPlainTextEdit>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
-#include <QTextBlock>
-#include <QTextLayout>
 #include <gtest/gtest.h>
 
 namespace {
@@ -42,8 +42,8 @@ protected:
     void SetUp() override {
         PlatformFixture::SetUp();
         trace.Create();
-        edit = trace.control<QPlainTextEdit>(1009);
-        ASSERT_NE(edit, nullptr);
+        view = trace.control<TraceView>(1009);
+        ASSERT_NE(view, nullptr);
     }
 
     void appendLines(int count) {
@@ -51,15 +51,15 @@ protected:
             trace.AppendTrace(("\r\nline " + std::to_string(i)).c_str());
     }
     bool caretAtEndWithNothingSelected() const {
-        const QTextCursor caret = edit->textCursor();
-        return caret.atEnd() && !caret.hasSelection();
+        return view->caretAtEnd() && !view->hasSelection();
     }
     bool viewAtEnd() const {
-        return edit->verticalScrollBar()->value() == edit->verticalScrollBar()->maximum();
+        return view->verticalScrollBar()->value() == view->verticalScrollBar()->maximum();
     }
+    QString lastLine() const { return view->line(view->lineCount() - 1); }
 
     CDebugDlg trace;
-    QPlainTextEdit* edit = nullptr;
+    TraceView* view = nullptr;
 };
 
 TEST_F(TraceWindowTest, IsCreatedHiddenWithoutParentOrCloseBox) {
@@ -78,9 +78,11 @@ TEST_F(TraceWindowTest, CollectsTheProcessTraceWhileHiddenAllOfItInOrder) {
     const std::string expected = "rd 8c70\n\r\n8c70 : 00\r\nL>";
     EXPECT_EQ(trace.traceText.substr(0, expected.size()), expected);
     EXPECT_EQ(trace.traceText.size(), expected.size() + 300 * 7 + 10 * 1 + 90 * 2 + 200 * 3);
-    EXPECT_EQ(edit->document()->blockCount(), 303);
-    EXPECT_EQ(edit->document()->findBlockByNumber(1).text(), "8c70 : 00");
-    EXPECT_EQ(edit->document()->lastBlock().text(), "line 299");
+    EXPECT_EQ(view->lineCount(), 303);
+    EXPECT_EQ(view->line(0), "rd 8c70");
+    EXPECT_EQ(view->line(1), "8c70 : 00");
+    EXPECT_EQ(view->line(2), "L>");
+    EXPECT_EQ(lastLine(), "line 299");
     EXPECT_TRUE(caretAtEndWithNothingSelected());
     EXPECT_TRUE(viewAtEnd());
 }
@@ -88,15 +90,14 @@ TEST_F(TraceWindowTest, CollectsTheProcessTraceWhileHiddenAllOfItInOrder) {
 TEST_F(TraceWindowTest, NullOrEmptyAppendKeepsTheTextAndMovesCaretAndViewToTheEnd) {
     trace.show();
     appendLines(200);
-    const QString before = edit->toPlainText();
+    const QString before = view->text();
     for (const char* text : {static_cast<const char*>(nullptr), ""}) {
-        QTextCursor start = edit->textCursor();
-        start.setPosition(0);
-        start.setPosition(5, QTextCursor::KeepAnchor);
-        edit->setTextCursor(start);
-        edit->verticalScrollBar()->setValue(0);
+        QTest::keyClick(view, Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClick(view, Qt::Key_Down, Qt::ShiftModifier);
+        ASSERT_TRUE(view->hasSelection());
+        view->verticalScrollBar()->setValue(0);
         trace.AppendTrace(text);
-        EXPECT_EQ(edit->toPlainText(), before);
+        EXPECT_EQ(view->text(), before);
         EXPECT_TRUE(caretAtEndWithNothingSelected());
         EXPECT_TRUE(viewAtEnd());
     }
@@ -105,18 +106,20 @@ TEST_F(TraceWindowTest, NullOrEmptyAppendKeepsTheTextAndMovesCaretAndViewToTheEn
 TEST_F(TraceWindowTest, AnAppendShowsTheLastLineAfterTheUserScrolledToTheTop) {
     trace.show();
     appendLines(200);
-    edit->verticalScrollBar()->setValue(0);
+    view->verticalScrollBar()->setValue(0);
     ASSERT_FALSE(viewAtEnd());
     trace.AppendTrace("\r\nnew line");
     EXPECT_TRUE(viewAtEnd());
-    EXPECT_EQ(edit->document()->lastBlock().text(), "new line");
+    EXPECT_EQ(lastLine(), "new line");
 }
 
 TEST_F(TraceWindowTest, LongLinesAreNotWrapped) {
     trace.show();
     trace.AppendTrace(std::string(2000, 'x').c_str());
-    EXPECT_EQ(edit->document()->blockCount(), 1);
-    EXPECT_EQ(edit->document()->firstBlock().layout()->lineCount(), 1);
+    EXPECT_EQ(view->lineCount(), 1);
+    // The view follows the caret to the end of the line.
+    EXPECT_GT(view->horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(view->horizontalScrollBar()->value(), view->horizontalScrollBar()->maximum());
 }
 
 TEST_F(TraceWindowTest, TextAfterAZeroByteIsNotPartOfTheTrace) {
@@ -127,9 +130,9 @@ TEST_F(TraceWindowTest, TextAfterAZeroByteIsNotPartOfTheTrace) {
 TEST_F(TraceWindowTest, CancelEscapeAndEnterHideItWhileAppendsGoOn) {
     const std::function<void()> hides[] = {
         [&] { QTest::mouseClick(trace.control<QPushButton>(2), Qt::LeftButton); },
-        [&] { QTest::keyClick(edit, Qt::Key_Escape); },
-        [&] { QTest::keyClick(edit, Qt::Key_Return); },
-        [&] { QTest::keyClick(edit, Qt::Key_Enter, Qt::KeypadModifier); },
+        [&] { QTest::keyClick(view, Qt::Key_Escape); },
+        [&] { QTest::keyClick(view, Qt::Key_Return); },
+        [&] { QTest::keyClick(view, Qt::Key_Enter, Qt::KeypadModifier); },
     };
     for (const auto& hide : hides) {
         trace.showTrace();
@@ -138,11 +141,11 @@ TEST_F(TraceWindowTest, CancelEscapeAndEnterHideItWhileAppendsGoOn) {
         EXPECT_FALSE(trace.isVisible());
         trace.AppendTrace("\r\nwhile hidden");
         trace.showTrace();
-        EXPECT_EQ(edit->document()->lastBlock().text(), "while hidden");
+        EXPECT_EQ(lastLine(), "while hidden");
         EXPECT_TRUE(caretAtEndWithNothingSelected());
         trace.hide();
     }
-    EXPECT_EQ(edit->document()->blockCount(), 5);
+    EXPECT_EQ(view->lineCount(), 5);
 }
 
 TEST_F(TraceWindowTest, TextAppendedBeforeTheWindowExistsIsShownWhenItIsCreated) {
@@ -150,7 +153,53 @@ TEST_F(TraceWindowTest, TextAppendedBeforeTheWindowExistsIsShownWhenItIsCreated)
     early.AppendTrace("\r\nbefore");
     early.Create();
     EXPECT_EQ(early.traceText, "\r\nbefore");
-    EXPECT_EQ(early.control<QPlainTextEdit>(1009)->toPlainText(), "\nbefore");
+    EXPECT_EQ(early.control<TraceView>(1009)->text(), "\nbefore");
+}
+
+struct SelectionCase {
+    const char* name;
+    std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>> keys;
+    const char* selected;
+};
+
+TEST_F(TraceWindowTest, TheUserSelectsWithTheKeyboardAndCopies) {
+    trace.AppendTrace("first line\r\nsecond\r\nthird");
+    const SelectionCase cases[] = {
+        {"line",
+         {{Qt::Key_Home, Qt::ControlModifier}, {Qt::Key_End, Qt::ShiftModifier}},
+         "first line"},
+        {"across lines",
+         {{Qt::Key_Home, Qt::ControlModifier},
+          {Qt::Key_Right, Qt::NoModifier},
+          {Qt::Key_Down, Qt::ShiftModifier},
+          {Qt::Key_Down, Qt::ShiftModifier}},
+         "irst line\nsecond\nt"},
+        {"back from the end",
+         {{Qt::Key_End, Qt::ControlModifier},
+          {Qt::Key_Left, Qt::ShiftModifier},
+          {Qt::Key_Left, Qt::ShiftModifier}},
+         "rd"},
+        {"all", {{Qt::Key_A, Qt::ControlModifier}}, "first line\nsecond\nthird"},
+    };
+    for (const SelectionCase& c : cases) {
+        for (const auto& [key, modifiers] : c.keys)
+            QTest::keyClick(view, key, modifiers);
+        EXPECT_EQ(view->selectedText(), c.selected) << c.name;
+        QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), c.selected) << c.name;
+    }
+}
+
+TEST_F(TraceWindowTest, TheUserSelectsWithTheMouse) {
+    trace.show();
+    trace.AppendTrace("first line\r\nsecond");
+    const int lineHeight = view->fontMetrics().height();
+    QTest::mousePress(view->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(1, lineHeight / 2));
+    QMouseEvent drag(QEvent::MouseMove, QPointF(200, lineHeight * 1.5), QPointF(), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view->viewport(), &drag);
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton);
+    EXPECT_EQ(view->selectedText(), "first line\nsecond");
 }
 
 } // namespace
