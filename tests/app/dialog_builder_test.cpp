@@ -1,4 +1,5 @@
 #include "platform/dialog_builder.h"
+#include "platform/modal_runner.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QValidator>
 #include <gtest/gtest.h>
 
@@ -177,6 +179,20 @@ TEST(DialogFontTest, EightPointSansSerif) {
     const platform::BaseUnits units = platform::baseUnitsOf(font);
     EXPECT_GT(units.x, 0);
     EXPECT_GT(units.y, units.x);
+}
+
+// A modal run disables only its owner chain, so an ownerless window (the trace window) stays
+// usable while the program's dialogs and message boxes run.
+TEST(ModalRunnerTest, RealRunIsModalToItsOwnerOnly) {
+    QDialog owner;
+    QDialog dialog(&owner);
+    Qt::WindowModality during = Qt::NonModal;
+    QTimer::singleShot(0, &dialog, [&] {
+        during = dialog.windowModality();
+        dialog.accept();
+    });
+    EXPECT_EQ(platform::runModal(dialog), QDialog::Accepted);
+    EXPECT_EQ(during, Qt::WindowModal);
 }
 
 } // namespace
