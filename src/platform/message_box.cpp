@@ -29,6 +29,8 @@ void messageBox(WindowHandle owner, const std::string& text, const std::string& 
     }
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption),
                     QString::fromStdString(text), QMessageBox::Ok, owner);
+    // Blocks its owner only: the ownerless trace window stays usable while a box is up.
+    box.setWindowModality(Qt::WindowModal);
     box.exec();
 }
 

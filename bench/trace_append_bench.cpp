@@ -1,0 +1,69 @@
+// Cost of one trace append as the trace grows: a typical 40-byte console line appended to a
+// trace window that already holds 10 kB and 10 MB. The two figures should stay close, since an
+// append hands the control only the new text.
+//
+// Run: build/bench/quillon_bench_trace   (Time is per append)
+
+#include "app/trace_window.h"
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace {
+
+// 40 bytes, as the console link writes them: the echo of a counter read and the unit's reply.
+constexpr const char* kLine = "rd 8D1C, 4\n\r\n8d1c, 4 : 12 00 00 00  \r\nL>";
+static_assert(std::char_traits<char>::length(kLine) == 40);
+
+constexpr int kAppendsPerBatch = 100;
+
+std::unique_ptr<CDebugDlg> traceWindowHolding(std::size_t bytes) {
+    auto window = std::make_unique<CDebugDlg>();
+    window->Create();
+    window->show();
+    for (std::size_t held = 0; held < bytes; held += 40)
+        window->AppendTrace(kLine);
+    QCoreApplication::processEvents();
+    return window;
+}
+
+void appendToTraceOf(benchmark::State& state) {
+    const auto bytes = static_cast<std::size_t>(state.range(0));
+    // The 10 kB trace is rebuilt after each batch so it stays near 10 kB; a few hundred kB added
+    // to 10 MB change nothing worth rebuilding for.
+    const bool rebuild = bytes < 1000000;
+    std::unique_ptr<CDebugDlg> window = traceWindowHolding(bytes);
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < kAppendsPerBatch; ++i)
+            window->AppendTrace(kLine);
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        state.SetIterationTime(elapsed.count() / kAppendsPerBatch);
+        // Between console exchanges the program goes back to its event loop and paints.
+        QCoreApplication::processEvents();
+        if (rebuild)
+            window = traceWindowHolding(bytes);
+    }
+}
+
+BENCHMARK(appendToTraceOf)
+    ->Arg(10'000)
+    ->Arg(10'000'000)
+    ->UseManualTime()
+    ->Iterations(200)
+    ->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

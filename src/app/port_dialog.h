@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/dialog_host.h"
+
+class QComboBox;
+
+// The port dialog: COM1 or COM2, and the about box. Choosing in the list sets g_portNumber at
+// once; OK, Escape and the close box all end the dialog and start-up goes on with that port.
+class CPortDlg : public platform::DialogWindow {
+public:
+    explicit CPortDlg(QWidget* parent = nullptr);
+
+    // The port list, control 1022.
+    QComboBox* portCombo = nullptr;
+
+protected:
+    void initialize() override;
+
+private:
+    void OnSelChangePort(int index);
+};
