@@ -1,0 +1,97 @@
+// The configurator's start-up over a real pseudo-terminal against quillon-unitsim: the whole
+// program path from the port dialog to the end of the main window, with the machine's serial
+// transport and the process's real exit.
+
+#include "app/main_sheet.h"
+#include "app/port_dialog.h"
+#include "app/program.h"
+#include "link/console_state.h"
+#include "platform/message_box.h"
+#include "platform/modal_runner.h"
+#include "procedures/mode_dialog.h"
+#include "support/unitsim_process.h"
+
+#include <QDialog>
+#include <cstdio>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+class StartUpOverPtyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetConsoleState();
+        // The port dialog is taken as the user leaves it (COM1); a main window is shown, so its
+        // initialisation runs, and closed at once.
+        platform::setModalRunner([this](QDialog& dialog) {
+            if (dynamic_cast<CMainTab*>(&dialog) != nullptr)
+                windows_.push_back("main sheet");
+            else if (dynamic_cast<CModeDlg*>(&dialog) != nullptr)
+                windows_.push_back("mode dialog");
+            else if (dynamic_cast<CPortDlg*>(&dialog) != nullptr)
+                windows_.push_back("port dialog");
+            dialog.show();
+            dialog.hide();
+            return int{QDialog::Rejected};
+        });
+        // Boxes go to standard error, where a test of the process's exit can see them.
+        platform::setMessageBoxHandler(
+            [this](platform::WindowHandle, const std::string& text, const std::string& caption) {
+                boxes_.push_back(caption + ": " + text);
+                std::fprintf(stderr, "box [%s] %s\n", caption.c_str(), text.c_str());
+            });
+    }
+    void TearDown() override {
+        platform::setModalRunner({});
+        platform::setMessageBoxHandler({});
+        ::unsetenv("QUILLON_COM1");
+        resetConsoleState();
+    }
+
+    // Starts the simulator and points COM1 at it.
+    void startSimulator(const std::vector<std::string>& args) {
+        sim_ = std::make_unique<testsupport::UnitsimProcess>(QUILLON_UNITSIM_PATH, args);
+        ASSERT_TRUE(sim_->ready()) << sim_->output();
+        ::setenv("QUILLON_COM1", sim_->devicePath().c_str(), 1);
+    }
+
+    std::unique_ptr<testsupport::UnitsimProcess> sim_;
+    std::vector<std::string> windows_;
+    std::vector<std::string> boxes_;
+};
+
+TEST_F(StartUpOverPtyTest, PSideUnitGivesTheMainSheetAndStatusZero) {
+    startSimulator({"--attached", "p"});
+    EXPECT_EQ(runConfigurator(), 0);
+    EXPECT_EQ(windows_, (std::vector<std::string>{"port dialog", "main sheet"}));
+    EXPECT_EQ(g_portHandle, nullptr) << "the port is closed after the main window";
+    EXPECT_NE(sim_->log().find("rd 8c70"), std::string::npos) << sim_->log();
+}
+
+TEST_F(StartUpOverPtyTest, SSideUnitGivesTheModeDialog) {
+    startSimulator({"--attached", "s"});
+    EXPECT_EQ(runConfigurator(), 0);
+    EXPECT_EQ(windows_, (std::vector<std::string>{"port dialog", "mode dialog"}));
+}
+
+TEST_F(StartUpOverPtyTest, ReplyWithoutValueEndsWithNoAnswerAndStatusTwo) {
+    startSimulator({"--attached", "p", "--fault", "no-value=8c70"});
+    EXPECT_EQ(runConfigurator(), kExitNoAnswer);
+    EXPECT_EQ(windows_, (std::vector<std::string>{"port dialog"}));
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0], platform::applicationName() + ": No answer from device");
+}
+
+using StartUpOverPtyDeathTest = StartUpOverPtyTest;
+
+TEST_F(StartUpOverPtyDeathTest, HangUpShowsTheFatalBoxAndExitsWithStatusOne) {
+    // The second command is the read of 8c70, after the quiet side selection.
+    startSimulator({"--attached", "p", "--fault", "hangup@2"});
+    EXPECT_EXIT(runConfigurator(), ::testing::ExitedWithCode(1),
+                "box \\[Fatal Error\\] Communication error:");
+}
+
+} // namespace
