@@ -1,5 +1,7 @@
 #include "console_protocol.h"
 
+#include "link/hex_digit.h"
+
 #include <cctype>
 #include <cstdio>
 
@@ -28,16 +30,6 @@ std::string_view nextWord(std::string_view& text) {
     const std::string_view word = text.substr(0, end);
     text.remove_prefix(end);
     return word;
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // The whole text as a hexadecimal number of at most maxDigits digits, or -1.

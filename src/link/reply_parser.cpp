@@ -1,5 +1,7 @@
 #include "link/reply_parser.h"
 
+#include "link/hex_digit.h"
+
 #include <optional>
 
 namespace {
@@ -27,16 +29,6 @@ private:
     std::string_view text_;
     std::size_t pos_ = 0;
 };
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // Reads a token as the "%x" conversion does: optional sign, optional 0x prefix, hexadecimal
 // digits up to the first other character, wrapping modulo 2^32. No digit at all is no number.

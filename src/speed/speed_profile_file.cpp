@@ -1,5 +1,7 @@
 #include "speed/speed_profile_file.h"
 
+#include "link/hex_digit.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -171,16 +173,6 @@ SpeedProfileFile parsePieces(ByteSource& source) {
         section->push_back(std::move(*entry));
     }
     return file;
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // The blanks the console's number reading skips (the C locale's white space).
