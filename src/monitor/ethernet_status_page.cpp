@@ -17,7 +17,7 @@ constexpr int kClearButton = 1031;
 constexpr int kStartStopButton = 1039;
 
 struct Counter {
-    const char* reg; // capitals, as the console is sent them
+    const char* reg; // sent in capitals
     std::uint32_t CEnetStatus::*sum;
     int control;
 };

@@ -6,12 +6,10 @@
 
 namespace monitor {
 
-bool startPollTimer(platform::WindowHandle page) {
+void startPollTimer(platform::WindowHandle page) {
     g_pollTimerId = platform::setWindowTimer(page, kPollTimerId, kPollPeriodMs);
-    if (g_pollTimerId == kPollTimerId)
-        return true;
-    platform::messageBox(page, "Failed to create Timer");
-    return false;
+    if (g_pollTimerId != kPollTimerId)
+        platform::messageBox(page, "Failed to create Timer");
 }
 
 void killPollTimer(platform::WindowHandle page) {

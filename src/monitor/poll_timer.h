@@ -11,9 +11,8 @@ inline constexpr unsigned kPollTimerId = 64;
 inline constexpr unsigned kPollPeriodMs = 4000;
 
 // Starts the page's poll timer and keeps the result in g_pollTimerId. When it does not start,
-// the user is told "Failed to create Timer" and the page does not poll. Returns whether it
-// started.
-bool startPollTimer(platform::WindowHandle page);
+// the user is told "Failed to create Timer" and the page does not poll.
+void startPollTimer(platform::WindowHandle page);
 
 // Kills the page's poll timer when the last start succeeded; g_pollTimerId keeps its value.
 void killPollTimer(platform::WindowHandle page);

@@ -13,6 +13,11 @@ namespace monitortest {
 
 void StatusSheet::SetUp() {
     SimFixture::SetUp();
+    buildSheet();
+    recordTimersAndBoxes();
+}
+
+void StatusSheet::buildSheet() {
     sheet_ = std::make_unique<QDialog>();
     sheet_->setWindowTitle(QStringLiteral("Quillon Configurator"));
     tabs_ = new QTabWidget(sheet_.get());
@@ -23,7 +28,9 @@ void StatusSheet::SetUp() {
     tabs_->addTab(vdsl_, vdsl_->windowTitle());
     tabs_->addTab(enet_, enet_->windowTitle());
     platform::setMainWindow(sheet_.get()); // as start-up designates the main sheet
+}
 
+void StatusSheet::recordTimersAndBoxes() {
     platform::setWindowTimerBackend(
         {[this](platform::WindowHandle window, unsigned id, unsigned periodMs) -> unsigned {
              events_.push_back("set " + nameOf(window) + " " + std::to_string(id) + " " +

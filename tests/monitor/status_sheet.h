@@ -70,6 +70,8 @@ protected:
     std::vector<std::string> events_;
 
 private:
+    void buildSheet();
+    void recordTimersAndBoxes();
     std::string nameOf(platform::WindowHandle window) const;
 };
 
