@@ -178,6 +178,8 @@ std::uint32_t Unit::transmitPowerValue() const {
 }
 
 std::uint32_t Unit::fieldValue(std::uint16_t base, const LineView& view) const {
+    if (const auto fixed = fixed_.find(base); fixed != fixed_.end())
+        return fixed->second;
     switch (base) {
     case reg::kControl:
         return 0;
@@ -210,7 +212,9 @@ std::uint32_t Unit::fieldValue(std::uint16_t base, const LineView& view) const {
 
 std::uint32_t Unit::takeFieldValue(std::uint16_t base, const LineView& view) {
     const std::uint32_t value = fieldValue(base, view);
-    if (base == reg::kCorrectedErrors) {
+    if (fixed_.count(base) != 0) {
+        return value;
+    } else if (base == reg::kCorrectedErrors) {
         corrected_ -= value;
     } else if (base == reg::kReceiverBits) {
         microInterruption_ = false;
@@ -263,6 +267,17 @@ void Unit::poke(std::uint16_t addr, std::uint8_t value) {
     ram_[addr] = value;
     if (addr == reg::kMode || addr == reg::kTimeoutLow || addr == reg::kTimeoutHigh)
         storeEeprom(addr, value);
+}
+
+bool Unit::fixValue(std::uint16_t addr, std::optional<std::uint32_t> value) {
+    const Field* field = fieldAt(addr);
+    if (field == nullptr || field->base != addr)
+        return false;
+    if (value)
+        fixed_[addr] = *value;
+    else
+        fixed_.erase(addr);
+    return true;
 }
 
 void Unit::storeEeprom(std::uint16_t addr, std::uint8_t value) {

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace sim {
@@ -63,6 +64,9 @@ public:
     void poke(std::uint16_t addr, std::uint8_t value);
     // EEPROM content, 0xff where nothing is stored.
     std::uint8_t eeprom(std::uint16_t addr) const;
+    // A register the unit computes (addr is its first byte) reads as value, and reading it
+    // clears nothing, until released with nullopt. Returns false for plain memory.
+    bool fixValue(std::uint16_t addr, std::optional<std::uint32_t> value);
 
     // --- Time passing on the line ---
     void accumulate(double seconds, const LineView& view);
@@ -103,6 +107,7 @@ private:
     std::array<double, 15> ethernet_{};
     Traffic traffic_;
     std::uint64_t readNoise_ = 0;
+    std::map<std::uint16_t, std::uint32_t> fixed_; // by field base
 };
 
 } // namespace sim

@@ -418,6 +418,11 @@ void UnitPair::setReg(Side side, std::uint16_t addr, std::uint8_t value) {
     reevaluateLink(nowNs_);
 }
 
+bool UnitPair::fixRegister(Side side, std::uint16_t addr, std::optional<std::uint32_t> value) {
+    sync();
+    return unit(side).fixValue(addr, value);
+}
+
 std::uint8_t UnitPair::eeprom(Side side, std::uint16_t addr) {
     return unit(side).eeprom(addr);
 }

@@ -72,6 +72,10 @@ public:
     // Stores a byte directly, bypassing the c255 lock (persistent settings go to EEPROM too).
     void setReg(Side side, std::uint16_t addr, std::uint8_t value);
     std::uint8_t eeprom(Side side, std::uint16_t addr);
+    // A register the unit computes (link bits, readings, counters; addr is its first byte) reads
+    // as value until released with nullopt, and reading it clears nothing. The link itself is
+    // not affected. Returns false for an address that is plain memory (use setReg).
+    bool fixRegister(Side side, std::uint16_t addr, std::optional<std::uint32_t> value);
     RateSet runningRates(Side side);
     bool linkUp();
     bool linkTraining();

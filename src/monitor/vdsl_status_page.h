@@ -1,10 +1,47 @@
 #pragma once
 
+#include "link/console_link.h"
 #include "platform/dialog_host.h"
+#include "platform/window_timers.h"
+
+#include <cstdint>
+#include <string>
+
+class QHideEvent;
+class QShowEvent;
 
 // The VDSL Status page of the main sheet (template 131): line readouts and state indicators of
-// the local or the remote unit.
-class CStatus : public platform::DialogPage {
+// the local or the remote unit, polled every 4 s while the page is visible.
+class CStatus : public platform::DialogPage, public platform::WindowTimerTarget {
 public:
     CStatus();
+    ~CStatus() override;
+
+    // One poll: the link check, then the readings of the unit the console addresses.
+    void RefreshVdslStatus();
+
+    // Every tick of the page's poll timer polls once.
+    void onWindowTimer(unsigned id) override;
+    // The page was shown or hidden in the sheet: polling starts from the local unit, or stops.
+    void onShown();
+    void onHidden();
+
+    // The page owns its link, so a fatal error during a poll stops this page's timer first.
+    CConsoleLink link{this};
+    unsigned int linkFailCount = 0;
+    std::uint32_t rsErrorCount = 0;
+    std::string snrText;
+    std::string mseText;
+    std::string txPowerText;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    // The readings that depend on the rate codes; nothing is changed for a code not known.
+    void refreshLineReadings(std::optional<std::uint8_t> lineCode,
+                             std::optional<std::uint8_t> powerCode);
+    // Shows the five fields in their controls.
+    void transferFields();
 };

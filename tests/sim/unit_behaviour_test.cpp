@@ -47,6 +47,23 @@ TEST_F(UnitBehaviour, TransmitPowerDecodesWithTheCodeTheStatusDisplayUses) {
     EXPECT_NEAR(powerFromReading(readBytes("8C9C", 2), readByte("8C67"), 0x54), 2.5, 0.05);
 }
 
+TEST_F(UnitBehaviour, FixedRegisterReadsAsSetWithoutClearingUntilReleased) {
+    EXPECT_FALSE(pair_->fixRegister(Side::P, 0x8c9a, 1)); // not the first byte of 8c99
+    EXPECT_FALSE(pair_->fixRegister(Side::P, 0x9000, 1)); // plain memory
+    ASSERT_TRUE(pair_->fixRegister(Side::P, 0x8c99, 100000));
+    ASSERT_TRUE(pair_->fixRegister(Side::P, 0x8d1c, 0xFFFFFFFF));
+    for (int i = 0; i < 2; ++i) { // no read noise, no clear on read
+        EXPECT_EQ(readBytes("8C99", 3), 100000);
+        EXPECT_EQ(readBytes("8D1C", 4), 0xFFFFFFFF);
+    }
+    wait(10000);
+    pair_->fixRegister(Side::P, 0x8d1c, std::nullopt);
+    const std::int64_t counted = readBytes("8D1C", 4); // ten seconds of frames, then cleared
+    EXPECT_GT(counted, 100);
+    EXPECT_LT(counted, 0xFFFFFFFF);
+    EXPECT_LT(readBytes("8D1C", 4), counted);
+}
+
 struct BitsCase {
     const char* name;
     void (*arrange)(sim::UnitPair&);

@@ -1,0 +1,60 @@
+#include "monitor/link_status.h"
+
+#include "link/registers.h"
+#include "monitor/poll_timer.h"
+#include "platform/message_box.h"
+
+#include <QRadioButton>
+
+namespace monitor {
+
+std::optional<std::uint8_t> readRegister(CConsoleLink& link, const char* reg) {
+    std::uint8_t value = 0;
+    if (link.ReadRegister(reg, value) == 0)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::uint32_t> readRegisterBytes(CConsoleLink& link, const char* reg, int count) {
+    std::uint32_t value = 0;
+    if (link.ReadRegisterBytes(reg, value, count) == 0)
+        return std::nullopt;
+    return value;
+}
+
+void requirePSideUnit(CConsoleLink& link, platform::WindowHandle page) {
+    link.SelectLocal();
+    // A unit that does not tell its side is not refused: the page only reads from it.
+    const std::optional<std::uint8_t> unitType = readRegister(link, kRegUnitType);
+    if (!unitType || (*unitType & kUnitTypeSSide) == 0)
+        return;
+    // The process ends after the box: no tick may poll the S-side unit while the box is up.
+    killPollTimer(page);
+    platform::messageBox(page, "P side must be connected to start this procedure");
+    link.CloseAndExit();
+}
+
+void checkLocal(const platform::DialogPage& page) {
+    page.control<QRadioButton>(kLocalButton)->setChecked(true);
+    page.control<QRadioButton>(kRemoteButton)->setChecked(false);
+}
+
+void updateLinkStatus(CConsoleLink& link, platform::DialogPage& page) {
+    // A unit that does not report its link state cannot be relied on to reach the remote unit:
+    // that counts as link down. (The console answers a read of an unreachable remote unit with
+    // a notice, and is then back on the local unit.)
+    const std::optional<std::uint8_t> state = readRegister(link, kRegLinkState);
+    QWidget* mainWindow = page.window();
+    auto* remote = page.control<QRadioButton>(kRemoteButton);
+    if (state && (*state & kLinkUp) != 0) {
+        mainWindow->setWindowTitle(QString::fromLatin1(kTitleLinkUp));
+        remote->setEnabled(true);
+        return;
+    }
+    mainWindow->setWindowTitle(QString::fromLatin1(kTitleLinkDown));
+    checkLocal(page);
+    remote->setEnabled(false);
+    link.SelectLocal();
+}
+
+} // namespace monitor
