@@ -66,7 +66,7 @@ void CModeDlg::OnOK() {
         platform::messageBox(this, "No answer from device");
         return;
     }
-    // The mode byte means something else on a P-side unit: write nothing there.
+    // The mode is a setting of the S-side unit: a P-side unit gets nothing written.
     if ((unitType & kUnitTypeSSide) == 0) {
         platform::messageBox(this, "S side must be connected to start this procedure");
         return;
@@ -78,7 +78,7 @@ void CModeDlg::OnOK() {
     applyButton->setEnabled(true);
 }
 
-// Install mode enables LWD, which runs on the timeout parameter: its bits are raised first.
+// Install mode raises the timeout parameter bits before it enables LWD.
 void CModeDlg::writeMode() {
     if (mode != 0) {
         platform::appendTrace("\r\nWriting timeout parameter\r\n");
