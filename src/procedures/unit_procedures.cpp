@@ -7,6 +7,7 @@
 // console addresses.
 
 #include "link/console_link.h"
+#include "link/registers.h"
 #include "platform/clock.h"
 #include "platform/trace.h"
 
@@ -22,9 +23,9 @@ constexpr std::int64_t kErrorReadingPauseMs = 4000;
 // Writes the mode byte of the S-side unit between the unlock and lock writes of its unlock
 // register.
 void writeModeByte(CConsoleLink& link, const char* modeCommand) {
-    link.WriteCommand("wr 8d00 a6\n");
+    link.WriteCommand(kCmdUnlockMode);
     link.WriteCommand(modeCommand);
-    link.WriteCommand("wr 8d00 00\n");
+    link.WriteCommand(kCmdLockMode);
 }
 
 } // namespace
@@ -33,7 +34,7 @@ void CConsoleLink::SetInstallMode(int restart) {
     platform::appendTrace("\r\nSetting Install Mode on S Side\r\n");
     SelectRemote();
     platform::appendTrace("\r\nEnabling LWD on S Side\r\n");
-    writeModeByte(*this, "wr c255 01\n");
+    writeModeByte(*this, kCmdSetInstallMode);
     if (restart != 0)
         RestartUnit(0);
     SelectLocal();
@@ -43,7 +44,7 @@ void CConsoleLink::SetNormalMode(int restart) {
     platform::appendTrace("\r\nSetting Normal Mode on S Side\r\n");
     SelectRemote();
     platform::appendTrace("\r\nDisabling LWD on S Side\r\n");
-    writeModeByte(*this, "wr c255 05\n");
+    writeModeByte(*this, kCmdSetNormalMode);
     if (restart != 0)
         RestartUnit(0);
     // The console stays on the remote (S-side) unit.
@@ -53,12 +54,12 @@ void CConsoleLink::RestartUnit(int pSide) {
     if (pSide != 0) {
         platform::appendTrace("\r\nRestart P Side \r\n");
         SelectLocal();
-        WriteCommand("or 8c00 20\n");
+        WriteCommand(kCmdRestart);
         return;
     }
     platform::appendTrace("\r\nRestart S Side \r\n");
     SelectRemote();
-    WriteCommand("or 8c00 20\n");
+    WriteCommand(kCmdRestart);
     // The S side comes back and retrains meanwhile; the whole program waits.
     platform::sleepMs(kSSideRestartPauseMs);
 }
@@ -67,7 +68,7 @@ void CConsoleLink::RestartWithLongTimeout() {
     platform::appendTrace("\r\nRestart S Side \r\n");
     // The unit answers its restart only once it is back: give every byte the long time-out.
     SetReadTimeout(kLongReadTimeoutMs);
-    WriteCommand("or 8c00 20\n");
+    WriteCommand(kCmdRestart);
     SetReadTimeout(kDefaultReadTimeoutMs);
 }
 
@@ -76,12 +77,12 @@ void CConsoleLink::RestartWithLongTimeout() {
 // A reading that yields no value adds 0: the unit reported nothing that could be counted.
 int CConsoleLink::readErrorSum() {
     std::uint32_t value = 0;
-    ReadRegisterBytes("8C91", value, 4);
+    ReadRegisterBytes(kRegCorrectedErrors, value, kCorrectedErrorsWidth);
     std::uint32_t sum = 0;
     for (int reading = 0; reading < 2; ++reading) {
         platform::sleepMs(kErrorReadingPauseMs);
         value = 0;
-        ReadRegisterBytes("8C91", value, 4);
+        ReadRegisterBytes(kRegCorrectedErrors, value, kCorrectedErrorsWidth);
         sum += value;
         if (value != 0)
             break;

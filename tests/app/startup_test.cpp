@@ -39,6 +39,13 @@ private:
 
 constexpr const char* kLocalPrompt = "\r\nL>";
 
+// What the mode dialog reads as it opens: the mode byte and the timeout parameter.
+void queueModeDialogReads(testsupport::ScriptedPort& port) {
+    port.queue("\r\nc255 : 05\r\nL>");
+    port.queue("\r\n8d3b : 0b\r\nL>");
+    port.queue("\r\n8d3a : b8\r\nL>");
+}
+
 class StartUpTest : public testsupport::PlatformFixture {
 protected:
     void SetUp() override {
@@ -160,6 +167,8 @@ TEST_F(StartUpTest, PSideUnitGetsTheMainSheet) {
 TEST_F(StartUpTest, SSideUnitGetsTheModeDialogWhichEnterDoesNotEnd) {
     port.queue(kLocalPrompt);
     port.queue("\r\n8c70 : 10\r\nL>");
+    queueModeDialogReads(port);
+    port.queue("\r\n8c70 : 00\r\nL>"); // Apply finds a P-side unit and stops
     bool checked = false;
     inModeDialog = [&](CModeDlg& dialog) {
         checked = true;
@@ -175,6 +184,8 @@ TEST_F(StartUpTest, SSideUnitGetsTheModeDialogWhichEnterDoesNotEnd) {
     EXPECT_TRUE(startUp());
     EXPECT_TRUE(checked);
     EXPECT_EQ(runs, (std::vector<std::string>{"port dialog", "mode dialog"}));
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "S side must be connected to start this procedure");
     EXPECT_EQ(mainWndHandle(), nullptr);
     EXPECT_TRUE(port.closed());
 }
@@ -182,6 +193,7 @@ TEST_F(StartUpTest, SSideUnitGetsTheModeDialogWhichEnterDoesNotEnd) {
 TEST_F(StartUpTest, ModeDialogCloseButtonEndsIt) {
     port.queue(kLocalPrompt);
     port.queue("\r\n8c70 : 1f\r\nL>");
+    queueModeDialogReads(port);
     inModeDialog = [](CModeDlg& dialog) {
         QTest::mouseClick(dialog.control<QPushButton>(2), Qt::LeftButton);
         EXPECT_FALSE(dialog.isVisible());
