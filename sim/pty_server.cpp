@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -15,7 +16,13 @@ namespace sim {
 namespace {
 
 constexpr std::int64_t kNsPerMs = 1'000'000;
-constexpr int kIdlePollMs = 1000;
+constexpr std::int64_t kNsPerSecond = 1'000'000'000;
+constexpr std::int64_t kIdlePollNs = kNsPerSecond;
+// A sleeping thread wakes tens of microseconds late, more on a busy machine: the last stretch
+// before a paced byte is due is waited out awake, so the unit's timing stays the line's.
+constexpr std::int64_t kSpinNs = 100'000;
+// The default timer slack of 50 us would add to every paced byte's wait too.
+constexpr unsigned long kTimerSlackNs = 1000;
 
 bool makeRaw(int fd) {
     termios tio{};
@@ -81,6 +88,7 @@ std::string PtyServer::open() {
     }
     if (::symlink(slavePath_.c_str(), linkPath_.c_str()) != 0)
         return "cannot create the link " + linkPath_;
+    ::prctl(PR_SET_TIMERSLACK, kTimerSlackNs);
     startMs_ = steadyNowNs() / kNsPerMs;
     return {};
 }
@@ -105,12 +113,13 @@ void PtyServer::deliverDueOutput(std::int64_t nowNs) {
         writeMaster(master_, *byte);
 }
 
-int PtyServer::pollTimeoutMs(std::int64_t nowNs) {
+// To the nanosecond: paced bytes are due every 1.04 ms, and a wait rounded up to whole
+// milliseconds would deliver each of them up to a millisecond late.
+timespec PtyServer::pollTimeout(std::int64_t nowNs) {
     const std::optional<std::int64_t> wake = pair_.nextWakeNs();
-    if (!wake)
-        return kIdlePollMs;
-    const std::int64_t ms = (*wake - nowNs + kNsPerMs - 1) / kNsPerMs;
-    return static_cast<int>(std::clamp<std::int64_t>(ms, 0, kIdlePollMs));
+    const std::int64_t ns =
+        wake ? std::clamp<std::int64_t>(*wake - nowNs - kSpinNs, 0, kIdlePollNs) : kIdlePollNs;
+    return {static_cast<time_t>(ns / kNsPerSecond), static_cast<long>(ns % kNsPerSecond)};
 }
 
 void PtyServer::readInput() {
@@ -125,7 +134,8 @@ void PtyServer::run(const volatile std::sig_atomic_t& stop) {
         const std::int64_t now = steadyNowNs();
         deliverDueOutput(now);
         pollfd pfd{master_, POLLIN, 0};
-        const int ready = ::poll(&pfd, 1, pollTimeoutMs(now));
+        const timespec timeout = pollTimeout(now);
+        const int ready = ::ppoll(&pfd, 1, &timeout, nullptr);
         if (ready > 0 && (pfd.revents & POLLIN) != 0)
             readInput();
     }

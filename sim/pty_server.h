@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <ctime>
 #include <string>
 
 namespace sim {
@@ -31,7 +32,7 @@ public:
 private:
     void deliverDueOutput(std::int64_t nowNs);
     void readInput();
-    int pollTimeoutMs(std::int64_t nowNs);
+    timespec pollTimeout(std::int64_t nowNs);
     void close();
 
     UnitPair& pair_;

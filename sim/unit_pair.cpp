@@ -178,9 +178,10 @@ void UnitPair::restartAt(Side side, std::int64_t ns) {
 
 // --- Console input --------------------------------------------------------------------------
 
-void UnitPair::receive(std::uint8_t byte, std::int64_t atNs) {
+void UnitPair::receive(std::uint8_t byte, std::int64_t sentNs) {
     sync();
-    advanceTo(atNs);
+    inputFreeNs_ = std::max(sentNs, inputFreeNs_) + options_.charNs;
+    advanceTo(inputFreeNs_);
     const std::int64_t ns = nowNs_;
     if (faults_.hangUp || faults_.silent || unit(attached_).booting())
         return;

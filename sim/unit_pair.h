@@ -28,7 +28,8 @@ struct LoggedCommand {
 
 struct PairOptions {
     Side attached = Side::P;
-    // Time of one character on the console (10 bits at 9600 baud); 0 sends replies at once.
+    // Time of one character on the console line, either way (10 bits at 9600 baud); 0 makes
+    // bytes cross at once.
     std::int64_t charNs = 1'041'667;
     // How long a restarting unit stays silent before it prompts again.
     // Longer than the program's normal read time-out, shorter than its long one.
@@ -46,8 +47,9 @@ public:
     explicit UnitPair(platform::Clock& clock, LineConfig line = {}, PairOptions options = {});
 
     // --- The console, as the serial port sees it ---
-    // A byte from the PC, fully arrived at atNs.
-    void receive(std::uint8_t byte, std::int64_t atNs);
+    // A byte the PC started to send at sentNs. It crosses the line in one character time, after
+    // the bytes sent before it, and the unit acts on it when it has fully arrived.
+    void receive(std::uint8_t byte, std::int64_t sentNs);
     // The next byte the unit sends if it arrives by limitNs: the pair moves to its arrival
     // time. Otherwise the pair moves to limitNs and there is none.
     std::optional<std::uint8_t> takeOutput(std::int64_t limitNs);
@@ -136,6 +138,8 @@ private:
     std::array<std::optional<std::int64_t>, 2> bootEndNs_;
     OutputQueue output_;
     std::int64_t nowNs_;
+    // When the line from the PC is free again: the last byte received has fully arrived.
+    std::int64_t inputFreeNs_ = INT64_MIN;
 
     Phase phase_ = Phase::Down;
     std::int64_t trainEndNs_ = 0;
