@@ -1,0 +1,164 @@
+// How close the status polls run to what the serial line allows, and what the configurator
+// costs the machine while it polls, against quillon-unitsim --pace on a real pseudo-terminal
+// through the machine's serial transport.
+//
+// Efficiency: N polls of each status page, timed; every byte sent and received is counted, and
+// the wire minimum is 10 bits per byte at 9600 baud (a byte and its echo cannot overlap: each
+// byte sent waits for its echo). Ratio = measured / minimum; target at most 1.05.
+//
+// CPU: the VDSL Status page polled by its real 4 s window timer in the Qt event loop for the
+// given time; the process's CPU time inside the ticks and between them.
+//
+// Run: build/bench/quillon_bench_console [polls (default 20)] [cpu seconds (default 30)]
+
+#include "link/console_state.h"
+#include "monitor/ethernet_status_page.h"
+#include "monitor/vdsl_status_page.h"
+#include "platform/message_box.h"
+#include "platform/serial_port_posix.h"
+#include "support/unitsim_process.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <sys/resource.h>
+
+namespace {
+
+constexpr double kCharacterMs = 10.0 * 1000.0 / 9600.0;
+
+// The machine's transport, counting every byte that crosses it.
+class CountingPort final : public platform::SerialPort {
+public:
+    explicit CountingPort(std::unique_ptr<platform::SerialPort> port) : port_(std::move(port)) {}
+    bool writeByte(std::uint8_t byte) override {
+        ++sent;
+        return port_->writeByte(byte);
+    }
+    platform::ByteRead readByte() override {
+        const platform::ByteRead read = port_->readByte();
+        if (read.status == platform::ReadStatus::Byte)
+            ++received;
+        return read;
+    }
+    void purge() override { port_->purge(); }
+    platform::CommTimeouts timeouts() const override { return port_->timeouts(); }
+    bool setTimeouts(const platform::CommTimeouts& t) override { return port_->setTimeouts(t); }
+    void close() override { port_->close(); }
+
+    long sent = 0;
+    long received = 0;
+
+private:
+    std::unique_ptr<platform::SerialPort> port_;
+};
+
+double nowMs() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+double cpuMs() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    auto ms = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_usec) / 1000.0;
+    };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+void measurePolls(const char* name, int polls, CountingPort& port,
+                  const std::function<void()>& poll) {
+    poll(); // the first poll after a switch of page or side is not typical
+    const long sent = port.sent;
+    const long received = port.received;
+    const double start = nowMs();
+    for (int i = 0; i < polls; ++i)
+        poll();
+    const double measured = (nowMs() - start) / polls;
+    const double bytesSent = static_cast<double>(port.sent - sent) / polls;
+    const double bytesReceived = static_cast<double>(port.received - received) / polls;
+    const double minimum = (bytesSent + bytesReceived) * kCharacterMs;
+    std::printf("%-16s %4d polls  %6.1f ms/poll  %5.0f B sent  %5.0f B received  "
+                "wire minimum %6.1f ms  ratio %.3f\n",
+                name, polls, measured, bytesSent, bytesReceived, minimum, measured / minimum);
+}
+
+// A VDSL Status page whose ticks are timed.
+class TimedStatusPage final : public CStatus {
+public:
+    void onWindowTimer(unsigned id) override {
+        const double cpu = cpuMs();
+        const double wall = nowMs();
+        CStatus::onWindowTimer(id);
+        tickCpuMs += cpuMs() - cpu;
+        tickWallMs += nowMs() - wall;
+        ++ticks;
+    }
+    double tickCpuMs = 0;
+    double tickWallMs = 0;
+    int ticks = 0;
+};
+
+void measureCpu(int seconds) {
+    TimedStatusPage page;
+    const double cpu = cpuMs();
+    const double wall = nowMs();
+    page.show(); // polls once and starts the 4 s timer
+    QTimer::singleShot(seconds * 1000, [] { QCoreApplication::quit(); });
+    QApplication::exec();
+    const double totalCpu = cpuMs() - cpu;
+    const double totalWall = nowMs() - wall;
+    const double idleCpu = totalCpu - page.tickCpuMs;
+    const double idleWall = totalWall - page.tickWallMs;
+    std::printf("CPU while polling: %d ticks in %.1f s; inside the ticks %.1f ms CPU in %.0f ms "
+                "(%.2f%%); between ticks %.1f ms CPU in %.0f ms (%.3f%% of one core)\n",
+                page.ticks, totalWall / 1000, page.tickCpuMs, page.tickWallMs,
+                100 * page.tickCpuMs / page.tickWallMs, idleCpu, idleWall,
+                100 * idleCpu / idleWall);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication application(argc, argv);
+    const int polls = argc > 1 ? std::atoi(argv[1]) : 20;
+    const int cpuSeconds = argc > 2 ? std::atoi(argv[2]) : 30;
+
+    testsupport::UnitsimProcess unitsim(QUILLON_UNITSIM_PATH, {"--pace"});
+    if (!unitsim.ready()) {
+        std::fprintf(stderr, "quillon-unitsim did not start: %s\n", unitsim.output().c_str());
+        return 1;
+    }
+    platform::OpenResult opened = platform::openPosixSerialPort(unitsim.devicePath());
+    if (!opened.port) {
+        std::fprintf(stderr, "cannot open %s: error %ld\n", unitsim.devicePath().c_str(),
+                     opened.errorCode);
+        return 1;
+    }
+    auto counting = std::make_unique<CountingPort>(std::move(opened.port));
+    CountingPort& port = *counting;
+    g_portHandle = std::move(counting);
+    platform::setMessageBoxHandler(
+        [](platform::WindowHandle, const std::string& text, const std::string& caption) {
+            std::fprintf(stderr, "box [%s] %s\n", caption.c_str(), text.c_str());
+        });
+
+    {
+        CStatus vdsl;
+        vdsl.link.SelectLocal();
+        measurePolls("VDSL Status", polls, port, [&vdsl] { vdsl.RefreshVdslStatus(); });
+        CEnetStatus enet;
+        measurePolls("Ethernet Status", polls, port, [&enet] { enet.RefreshCounters(); });
+    }
+    if (cpuSeconds > 0)
+        measureCpu(cpuSeconds);
+    g_portHandle.reset();
+    return 0;
+}
