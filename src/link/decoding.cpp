@@ -143,8 +143,11 @@ std::string RateText(double value) {
         return kNoReadingText;
     const DecimalDigits rounded = roundHalfUp(exactDecimal(value));
     const int before = rounded.exponent;
-    if (before <= 0) // below 1: no leading zero, the text begins with the point
-        return "." + std::string(static_cast<std::size_t>(-before), '0') + rounded.digits;
+    if (before <= 0) { // below 1: no leading zero, the text begins with the point
+        std::string text(static_cast<std::size_t>(1 - before), '0');
+        text[0] = '.';
+        return text + rounded.digits;
+    }
     if (before >= kRateTextDigits) // beyond any line rate: whole digits only
         return rounded.digits +
                std::string(static_cast<std::size_t>(before - kRateTextDigits), '0') + ".";
