@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProxyStyle>
@@ -109,8 +110,25 @@ QWidget* makeMultiLineEdit(const ControlTemplate& control, QWidget& host) {
     return edit;
 }
 
+// A disabled edit box is a readout the user cannot type in, and its value is what the page is
+// for: it is shown in grey text as on Windows, not in the faint text of a disabled control.
+void makeReadoutReadable(QWidget& edit) {
+    QPalette palette = edit.palette();
+    const QColor text = palette.color(QPalette::Active, QPalette::Text);
+    const QColor base = palette.color(QPalette::Active, QPalette::Base);
+    constexpr float kTextShare = 0.6F;
+    const auto mix = [&](float t, float b) { return kTextShare * t + (1 - kTextShare) * b; };
+    palette.setColor(QPalette::Disabled, QPalette::Text,
+                     QColor::fromRgbF(mix(text.redF(), base.redF()),
+                                      mix(text.greenF(), base.greenF()),
+                                      mix(text.blueF(), base.blueF())));
+    edit.setPalette(palette);
+}
+
 QWidget* makeLineEdit(const ControlTemplate& control, QWidget& host) {
     auto* edit = new QLineEdit(QString::fromUtf8(control.text), &host);
+    if (has(control, style::kDisabled))
+        makeReadoutReadable(*edit);
     edit->setReadOnly(has(control, style::kReadOnly));
     edit->setFrame(has(control, style::kBorder));
     if (has(control, style::kCenter))

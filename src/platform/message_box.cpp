@@ -27,11 +27,16 @@ void messageBox(WindowHandle owner, const std::string& text, const std::string& 
         g_handler(owner, text, caption);
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption),
-                    QString::fromStdString(text), QMessageBox::Ok, owner);
+    makeMessageBox(owner, text, caption)->exec();
+}
+
+std::unique_ptr<QMessageBox> makeMessageBox(WindowHandle owner, const std::string& text,
+                                            const std::string& caption) {
+    auto box = std::make_unique<QMessageBox>(QMessageBox::NoIcon, QString::fromStdString(caption),
+                                             QString::fromStdString(text), QMessageBox::Ok, owner);
     // Blocks its owner only: the ownerless trace window stays usable while a box is up.
-    box.setWindowModality(Qt::WindowModal);
-    box.exec();
+    box->setWindowModality(Qt::WindowModal);
+    return box;
 }
 
 void messageBox(WindowHandle owner, const std::string& text) {

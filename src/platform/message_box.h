@@ -3,7 +3,10 @@
 #include "platform/window.h"
 
 #include <functional>
+#include <memory>
 #include <string>
+
+class QMessageBox;
 
 namespace platform {
 
@@ -11,6 +14,10 @@ namespace platform {
 void messageBox(WindowHandle owner, const std::string& text, const std::string& caption);
 // Same, with the application's name as caption.
 void messageBox(WindowHandle owner, const std::string& text);
+
+// The box that messageBox runs, built but not yet shown (the screenshots tool renders it).
+std::unique_ptr<QMessageBox> makeMessageBox(WindowHandle owner, const std::string& text,
+                                            const std::string& caption);
 
 // The application's name: the executable's file name without its extension. It is the caption
 // of every message box that gives none of its own.

@@ -1,0 +1,192 @@
+// Renders every window of the configurator to PNG files, offscreen, with the windows driven
+// against the in-process unit-pair simulator on a virtual clock, so the pages show live values.
+// The scale comes from the environment (QT_SCALE_FACTOR); each file name carries it.
+//
+// Usage: quillon_screenshots OUTPUT_FOLDER SPEEDCONF   (see scripts/screenshots)
+
+#include "app/main_sheet.h"
+#include "app/port_dialog.h"
+#include "app/process_objects.h"
+#include "link/console_state.h"
+#include "platform/clock.h"
+#include "platform/message_box.h"
+#include "platform/virtual_clock.h"
+#include "platform/window_timers.h"
+#include "procedures/mode_dialog.h"
+#include "sim/simulated_port.h"
+#include "sim/unit_pair.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QTabWidget>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Every box the program may show, as caption and text (an empty caption is the application's
+// name).
+const std::vector<std::pair<std::string, std::string>> kBoxes = {
+    {"", "No answer from device"},
+    {"Fatal Error", "Communication error:\nthe program will be closed\nVerify serial connection "
+                    "and restart the program"},
+    {"", "P side must be connected to start this procedure"},
+    {"", "S side must be connected to start this procedure"},
+    {"", "Failed to create Timer"},
+    {"", "errore di SendCommand"},
+    {"", "errore di ReadResult"},
+    {"", "      Done"},
+    {"", "Configuration file was not found"},
+    {"", "syntax error in configuration file"},
+    {"", "Max speed cannot be lower than min speed:\nselect different values"},
+    {"", "Configuration saved"},
+    {"", "Configuration can not be achieved\r\nDefault Configuration has been loaded"},
+    {"", "Configuration can not be achieved"},
+    {"", "Please run this program on S side to set it in Install mode.\nIf S side is already in "
+         "install mode,\nthen configuration can not be achieved"},
+    {"", "Select the Algorithm"},
+    {"", "can't read link status"},
+    {"", "Can't read link status"},
+};
+
+class Renderer {
+public:
+    explicit Renderer(std::string folder) : folder_(std::move(folder)) {
+        const int scale = static_cast<int>(qApp->devicePixelRatio() * 100 + 0.5);
+        suffix_ = "@" + std::to_string(scale) + ".png";
+    }
+
+    // Shows the window as the program would, lets it lay out and paint, and saves it.
+    void render(QWidget& window, const std::string& name) {
+        if (!window.isVisible())
+            window.show();
+        QCoreApplication::processEvents();
+        const std::string path = folder_ + "/" + name + suffix_;
+        if (!window.grab().save(QString::fromStdString(path)))
+            std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        ++count_;
+    }
+    int count() const { return count_; }
+
+private:
+    std::string folder_;
+    std::string suffix_;
+    int count_ = 0;
+};
+
+// File names: lower case letters and digits, the rest as single underscores.
+std::string slug(const std::string& text) {
+    std::string name;
+    for (char c : text) {
+        const bool keep = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+        const bool upper = c >= 'A' && c <= 'Z';
+        if (keep || upper)
+            name += upper ? static_cast<char>(c - 'A' + 'a') : c;
+        else if (!name.empty() && name.back() != '_')
+            name += '_';
+        if (name.size() >= 40)
+            break;
+    }
+    while (!name.empty() && name.back() == '_')
+        name.pop_back();
+    return name;
+}
+
+void renderMainSheet(Renderer& renderer, sim::UnitPair& pair, platform::VirtualClock& clock) {
+    g_portHandle = std::make_unique<sim::SimulatedPort>(pair, clock);
+    CMainTab sheet;
+    platform::setMainWindow(&sheet);
+    renderer.render(sheet, "main_sheet_configuration");
+    sheet.tabs()->setCurrentIndex(1);
+    clock.advance(4000);
+    sheet.vdslPage.onWindowTimer(64);
+    renderer.render(sheet, "main_sheet_vdsl_status");
+    // A minute of traffic on the counters.
+    clock.advance(60000);
+    sheet.tabs()->setCurrentIndex(2);
+    renderer.render(sheet, "main_sheet_ethernet_status");
+    platform::setMainWindow(nullptr);
+}
+
+void renderModeDialog(Renderer& renderer, platform::VirtualClock& clock) {
+    sim::UnitPair pair(clock, {}, sim::PairOptions{.attached = sim::Side::S, .sMode = 0x01});
+    g_portHandle = std::make_unique<sim::SimulatedPort>(pair, clock);
+    CModeDlg dialog;
+    platform::setMainWindow(&dialog);
+    renderer.render(dialog, "mode_dialog");
+    platform::setMainWindow(nullptr);
+    g_portHandle.reset();
+}
+
+void renderTraceWindow(Renderer& renderer, CDebugDlg& traceWindow) {
+    // Where start-up places it.
+    traceWindow.setFixedSize(QSize(350, 300).expandedTo(traceWindow.size()));
+    traceWindow.move(0, 0);
+    renderer.render(traceWindow, "trace_window");
+}
+
+void renderBoxes(Renderer& renderer) {
+    for (const auto& [caption, text] : kBoxes) {
+        const std::unique_ptr<QMessageBox> box = platform::makeMessageBox(
+            nullptr, text, caption.empty() ? platform::applicationName() : caption);
+        renderer.render(*box, "box_" + slug(text));
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication application(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: quillon_screenshots OUTPUT_FOLDER SPEEDCONF\n");
+        return 2;
+    }
+    const std::string folder = std::filesystem::absolute(argv[1]).string();
+    std::filesystem::create_directories(folder);
+    // The Configuration page reads speedconf.txt from the working folder.
+    const std::filesystem::path work = std::filesystem::temp_directory_path() / "quillon-shots";
+    std::filesystem::create_directories(work);
+    std::filesystem::copy_file(argv[2], work / "speedconf.txt",
+                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::current_path(work);
+
+    platform::VirtualClock clock;
+    platform::setClock(&clock);
+    // Timers are not run: the tool ticks the pages itself.
+    platform::setWindowTimerBackend(
+        {[](platform::WindowHandle, unsigned id, unsigned) { return id; },
+         [](platform::WindowHandle, unsigned) { return true; }});
+    platform::setMessageBoxHandler(
+        [](platform::WindowHandle, const std::string& text, const std::string& caption) {
+            std::fprintf(stderr, "box while rendering [%s] %s\n", caption.c_str(), text.c_str());
+        });
+    Renderer renderer(folder);
+    {
+        ProcessObjects objects;
+        objects.traceWindow.Create();
+        sim::UnitPair pair(clock);
+        CPortDlg portDialog;
+        renderer.render(portDialog, "port_dialog");
+        portDialog.hide();
+        renderer.render(objects.aboutBox, "about_box");
+        objects.aboutBox.hide();
+        renderMainSheet(renderer, pair, clock);
+        renderModeDialog(renderer, clock);
+        renderTraceWindow(renderer, objects.traceWindow);
+        renderBoxes(renderer);
+        g_portHandle.reset();
+    }
+    std::filesystem::current_path(folder);
+    std::filesystem::remove_all(work);
+    platform::setClock(nullptr);
+    std::printf("%d windows rendered to %s\n", renderer.count(), folder.c_str());
+    return 0;
+}
