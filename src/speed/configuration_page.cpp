@@ -10,6 +10,7 @@
 #include "speed/speed_profile_file.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -67,6 +68,16 @@ void CSet::connectHandlers() {
     connect(applyButton, &QPushButton::clicked, this, [this] { OnOK(); });
     connect(control<QPushButton>(kAboutButton), &QPushButton::clicked, this,
             [this] { showAboutBox(this); });
+}
+
+void CSet::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter) {
+        platform::DialogPage::keyPressEvent(event);
+        return;
+    }
+    if (applyButton->isEnabled())
+        applyButton->click();
 }
 
 // --- Initialisation ---------------------------------------------------------------------------

@@ -67,6 +67,8 @@ protected:
     void initialize() override;
     // The Apply button is the page's OK command.
     void OnOK() override { Apply(); }
+    // Enter outside a push button gives the OK command, as long as Apply is enabled.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // How one attempt on a profile pair ended.
