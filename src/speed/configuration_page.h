@@ -4,6 +4,7 @@
 #include "platform/dialog_host.h"
 #include "speed/speed_entry.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 

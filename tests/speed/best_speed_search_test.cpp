@@ -219,6 +219,9 @@ TEST_P(NoAlgorithm, IsReportedOnlyWhenTheSearchStarts) {
         EXPECT_EQ(sRestarts(), 1);
     }
     EXPECT_EQ(page_->algorithmList->count(), 2);
+    expectRunning(Side::P, kDefaults);
+    expectRunning(Side::S, kDefaults);
+    expectStored(kDefaults);
     expectDone();
 }
 
@@ -253,7 +256,14 @@ TEST_F(BestSpeedSearch, LinkBackOnTheDefaultsRunsTheSearchWithoutInstallMode) {
     expectSaved({3, 3});
 }
 
-enum class Refusal { NoAnswer, SSideAttached, UpMaxBelowMin, DownMaxBelowMin, NoDownstream };
+enum class Refusal {
+    NoAnswer,
+    SSideAttached,
+    UpMaxBelowMin,
+    DownMaxBelowMin,
+    NoUpstream,
+    NoDownstream
+};
 
 struct RefusalCase {
     const char* name;
@@ -265,7 +275,10 @@ class ApplyRefused : public BestSpeedSearch, public ::testing::WithParamInterfac
 
 TEST_P(ApplyRefused, StartsNothing) {
     const Refusal refusal = GetParam().refusal;
-    openPage(refusal == Refusal::NoDownstream ? "1.42;68;00;b7;\n" : kFourByFour);
+    if (refusal == Refusal::NoUpstream)
+        openPage("$DOWNSTREAM\n3.79;54;00;4b;\n");
+    else
+        openPage(refusal == Refusal::NoDownstream ? "1.42;68;00;b7;\n" : kFourByFour);
     if (refusal == Refusal::NoAnswer)
         pair_->faults().noValueRegister = "8c70";
     if (refusal == Refusal::SSideAttached)
@@ -294,6 +307,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "Max speed cannot be lower than min speed:\nselect different values"},
         RefusalCase{"DownstreamMaxBelowMin", Refusal::DownMaxBelowMin,
                     "Max speed cannot be lower than min speed:\nselect different values"},
+        RefusalCase{"NoUpstreamProfile", Refusal::NoUpstream,
+                    "No upstream speed in configuration file"},
         RefusalCase{"NoDownstreamProfile", Refusal::NoDownstream,
                     "No downstream speed in configuration file"}),
     [](const auto& param) { return std::string(param.param.name); });
