@@ -146,8 +146,8 @@ int CSet::LoadSpeedFile() {
     return file.result;
 }
 
-void CSet::addProfiles(std::vector<CSpeedEntry>& profiles, QComboBox& minList, QComboBox& maxList,
-                       int& lastIndex) {
+void CSet::addProfiles(const std::vector<CSpeedEntry>& profiles, QComboBox& minList,
+                       QComboBox& maxList, int& lastIndex) {
     // The items point into the page's own profiles, which stay put for the page's life.
     for (const CSpeedEntry& profile : profiles) {
         const QString label = QString::fromStdString(profile.label);

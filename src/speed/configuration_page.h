@@ -84,8 +84,8 @@ private:
     void connectHandlers();
     void fillAlgorithmList();
     void selectFirstProfiles();
-    void addProfiles(std::vector<CSpeedEntry>& profiles, QComboBox& minList, QComboBox& maxList,
-                     int& lastIndex);
+    void addProfiles(const std::vector<CSpeedEntry>& profiles, QComboBox& minList,
+                     QComboBox& maxList, int& lastIndex);
     const CSpeedEntry& upProfile(int index) const;
     const CSpeedEntry& downProfile(int index) const;
     std::string actualRateText(const char* reg, const QComboBox& maxList, int lastIndex);
