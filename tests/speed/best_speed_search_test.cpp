@@ -520,7 +520,8 @@ TEST_F(BestSpeedSearch, LabelsOfAnyLengthAreTracedAndShownWhole) {
 TEST_F(BestSpeedSearch, NoQueuedEventIsHandledWhileTheSearchRuns) {
     openOn([](Pair) { return Verdict::Clean; }, kLowToHigh);
     bool fired = false;
-    QTimer::singleShot(0, [&fired] { fired = true; });
+    QObject timerOwner; // the timer goes with the test if it never fires
+    QTimer::singleShot(0, &timerOwner, [&fired] { fired = true; });
     std::vector<bool> firedAtBox;
     platform::setMessageBoxHandler([&](platform::WindowHandle, const std::string&,
                                        const std::string&) { firedAtBox.push_back(fired); });
