@@ -1,6 +1,7 @@
 #include "speed/configuration_page.h"
 
 #include "app/about_box.h"
+#include "app/link_state_title.h"
 #include "link/decoding.h"
 #include "link/registers.h"
 #include "platform/clock.h"
@@ -27,8 +28,6 @@ constexpr int kDownActualBox = 1011;
 constexpr int kUpActualBox = 1020;
 constexpr int kAlgorithmList = 1059;
 
-constexpr char kTitleLinkUp[] = "Quillon Configurator  [link UP]";
-constexpr char kTitleLinkDown[] = "Quillon Configurator  [link DOWN]";
 constexpr std::int64_t kLinkPollMs = 1000;
 constexpr std::int64_t kSSideSavePauseMs = 2000;
 
@@ -189,7 +188,7 @@ int CSet::readLinkState() {
         return 0;
     }
     const bool up = (bits & kLinkUp) != 0;
-    window()->setWindowTitle(QString::fromLatin1(up ? kTitleLinkUp : kTitleLinkDown));
+    showLinkStateInTitle(*window(), up);
     return up ? 1 : 0;
 }
 
