@@ -169,7 +169,7 @@ TEST_F(ConsoleLinkTest, FatalErrorKillsTheOwnersTimerBeforeTheBoxThenClosesThePo
     EXPECT_EQ(port_.traffic(), "[close]");
 }
 
-TEST_F(ConsoleLinkTest, PortOpensClosesOnceAndChangesOnlyTheReadConstant) {
+TEST_F(ConsoleLinkTest, SetReadTimeoutClosePortAndAFailedOpenPort) {
     ASSERT_TRUE(port_.setTimeouts({7, 10, 4000, 3, 5}));
     EXPECT_EQ(link_.SetReadTimeout(20000), 1);
     const platform::CommTimeouts t = port_.timeouts();
