@@ -1,5 +1,6 @@
 #include "monitor/link_status.h"
 
+#include "app/link_state_title.h"
 #include "link/registers.h"
 #include "monitor/poll_timer.h"
 #include "platform/message_box.h"
@@ -47,11 +48,11 @@ void updateLinkStatus(CConsoleLink& link, platform::DialogPage& page) {
     QWidget* mainWindow = page.window();
     auto* remote = page.control<QRadioButton>(kRemoteButton);
     if (state && (*state & kLinkUp) != 0) {
-        mainWindow->setWindowTitle(QString::fromLatin1(kTitleLinkUp));
+        showLinkStateInTitle(*mainWindow, true);
         remote->setEnabled(true);
         return;
     }
-    mainWindow->setWindowTitle(QString::fromLatin1(kTitleLinkDown));
+    showLinkStateInTitle(*mainWindow, false);
     checkLocal(page);
     remote->setEnabled(false);
     link.SelectLocal();

@@ -15,9 +15,6 @@ namespace monitor {
 inline constexpr int kLocalButton = 1045;
 inline constexpr int kRemoteButton = 1046;
 
-inline constexpr char kTitleLinkUp[] = "Quillon Configurator  [link UP]";
-inline constexpr char kTitleLinkDown[] = "Quillon Configurator  [link DOWN]";
-
 // A register read; nothing when the reply held no value (a transport failure never returns).
 std::optional<std::uint8_t> readRegister(CConsoleLink& link, const char* reg);
 std::optional<std::uint32_t> readRegisterBytes(CConsoleLink& link, const char* reg, int count);

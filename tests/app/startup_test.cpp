@@ -1,3 +1,5 @@
+// Start-up offscreen over a scripted unit: the port dialog, the unit's answer to the 8c70 read,
+// the main window it leads to, how the process ends, and the Alt key that shows the trace.
 #include "app/main_sheet.h"
 #include "app/port_dialog.h"
 #include "app/process_objects.h"
@@ -13,38 +15,17 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <map>
 #include <optional>
 
 namespace {
 
-// Lends the test's scripted port to the program, so the test still sees it after the program
-// has closed and dropped it.
-class LentPort final : public platform::SerialPort {
-public:
-    explicit LentPort(testsupport::ScriptedPort& port) : port_(port) {}
-    bool writeByte(std::uint8_t byte) override { return port_.writeByte(byte); }
-    platform::ByteRead readByte() override { return port_.readByte(); }
-    void purge() override { port_.purge(); }
-    platform::CommTimeouts timeouts() const override { return port_.timeouts(); }
-    bool setTimeouts(const platform::CommTimeouts& t) override { return port_.setTimeouts(t); }
-    void close() override { port_.close(); }
-
-private:
-    testsupport::ScriptedPort& port_;
-};
-
-constexpr const char* kLocalPrompt = "\r\nL>";
-
-// What the mode dialog reads as it opens: the mode byte and the timeout parameter.
-void queueModeDialogReads(testsupport::ScriptedPort& port) {
-    port.queue("\r\nc255 : 05\r\nL>");
-    port.queue("\r\n8d3b : 0b\r\nL>");
-    port.queue("\r\n8d3a : b8\r\nL>");
-}
+using Lines = std::vector<std::string>;
 
 class StartUpTest : public testsupport::PlatformFixture {
 protected:
@@ -53,7 +34,7 @@ protected:
         port.setEcho(true);
         platform::setPortOpener([this](int number) {
             openedPorts.push_back(number);
-            return platform::OpenResult{std::make_unique<LentPort>(port)};
+            return platform::OpenResult{port.handle()};
         });
         platform::setModalRunner([this](QDialog& dialog) { return run(dialog); });
         objects.emplace();
@@ -64,41 +45,34 @@ protected:
         PlatformFixture::TearDown();
     }
 
-    // Each modal run shows the window, lets the test act in it, then ends it with Escape
-    // unless the test already did.
-    static std::string nameOf(QDialog& dialog) {
-        if (dynamic_cast<CPortDlg*>(&dialog) != nullptr)
-            return "port dialog";
-        if (dynamic_cast<CMainTab*>(&dialog) != nullptr)
-            return "main sheet";
-        if (dynamic_cast<CModeDlg*>(&dialog) != nullptr)
-            return "mode dialog";
-        if (dynamic_cast<CAboutDlg*>(&dialog) != nullptr)
-            return "about box";
-        return "other";
+    // The unit answers the side query on the local unit, then the 8c70 read.
+    void unitAnswers(const std::string& unitType) {
+        port.queue("\r\nL>\r\n8c70 : " + unitType + "\r\nL>");
     }
-
+    // A P-side unit, then its answers to the Configuration page's opening reads (actual rates,
+    // link state).
+    void pSideUnitAnswers(const std::string& unitType) {
+        unitAnswers(unitType);
+        port.queue("\r\n8c40 : 54\r\nL>\r\n8c41 : 68\r\nL>\r\n8c71 : ae\r\nL>");
+    }
+    // Each modal run shows the window and lets the test act in it ("port", "about", "sheet",
+    // "mode"), then ends it with Escape unless the test did.
     int run(QDialog& dialog) {
-        runs.push_back(nameOf(dialog));
+        const std::string name = dynamic_cast<CPortDlg*>(&dialog)   ? "port"
+                                 : dynamic_cast<CMainTab*>(&dialog) ? "sheet"
+                                 : dynamic_cast<CModeDlg*>(&dialog) ? "mode"
+                                                                    : "about";
+        runs.push_back(name);
         dialog.show();
-        if (auto* portDialog = dynamic_cast<CPortDlg*>(&dialog))
-            inPortDialog(*portDialog);
-        else if (auto* sheet = dynamic_cast<CMainTab*>(&dialog))
-            inMainSheet(*sheet);
-        else if (auto* mode = dynamic_cast<CModeDlg*>(&dialog))
-            inModeDialog(*mode);
-        else
-            inOtherDialog(dialog);
+        if (actions.count(name) != 0)
+            actions[name](dialog);
         if (dialog.isVisible())
             QTest::keyClick(&dialog, Qt::Key_Escape);
-        EXPECT_FALSE(dialog.isVisible()) << "the run did not end";
+        EXPECT_FALSE(dialog.isVisible()) << name << ": the run did not end";
         return dialog.result();
     }
-
     bool startUp() { return objects->app.startUp(); }
     CDebugDlg& traceWindow() { return objects->traceWindow; }
-    platform::WindowHandle mainWndHandle() { return objects->app.mainWndHandle; }
-
     static void releaseAlt(QWidget* target, bool autoRepeat = false) {
         QKeyEvent release(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier, QString(), autoRepeat);
         QApplication::sendEvent(target, &release);
@@ -106,114 +80,106 @@ protected:
 
     testsupport::ScriptedPort port{clock_};
     std::vector<int> openedPorts;
-    std::vector<std::string> runs;
-    std::function<void(CPortDlg&)> inPortDialog = [](CPortDlg&) {};
-    std::function<void(CMainTab&)> inMainSheet = [](CMainTab&) {};
-    std::function<void(CModeDlg&)> inModeDialog = [](CModeDlg&) {};
-    std::function<void(QDialog&)> inOtherDialog = [](QDialog&) {};
+    Lines runs;
+    std::map<std::string, std::function<void(QDialog&)>> actions;
     std::optional<ProcessObjects> objects;
 };
 
-TEST_F(StartUpTest, PSideUnitGetsTheMainSheet) {
-    port.queue(kLocalPrompt);
-    port.queue("\r\n8c70 : 00\r\nL>");
-    bool checked = false;
-    inMainSheet = [&](CMainTab& sheet) {
-        checked = true;
-        EXPECT_EQ(sheet.windowTitle(), "Quillon Configurator");
+TEST_F(StartUpTest, PSideUnitGetsTheMainSheetAndTheProcessEndsWhenItCloses) {
+    pSideUnitAnswers("ef"); // every bit but the S side's
+    actions["sheet"] = [&](QDialog& dialog) {
+        auto& sheet = static_cast<CMainTab&>(dialog);
+        EXPECT_EQ(sheet.windowTitle(), "Quillon Configurator  [link UP]");
         EXPECT_FALSE(sheet.windowIcon().isNull());
-        EXPECT_EQ(sheet.parentWidget(), nullptr);
         QTabWidget* tabs = sheet.tabs();
-        ASSERT_EQ(tabs->count(), 3);
-        EXPECT_EQ(tabs->tabText(0), "Configuration");
-        EXPECT_EQ(tabs->tabText(1), "VDSL Status");
-        EXPECT_EQ(tabs->tabText(2), "Ethernet Status");
+        EXPECT_EQ((Lines{tabs->tabText(0).toStdString(), tabs->tabText(1).toStdString(),
+                         tabs->tabText(2).toStdString()}),
+                  (Lines{"Configuration", "VDSL Status", "Ethernet Status"}));
         EXPECT_EQ(tabs->currentWidget(), &sheet.configPage);
-        EXPECT_EQ(tabs->widget(1), &sheet.vdslPage);
-        EXPECT_EQ(tabs->widget(2), &sheet.enetPage);
-        // The sheet's own buttons: one visible, "Close".
-        std::vector<QString> visible;
+        Lines visible; // the sheet's own buttons
         for (QPushButton* button : sheet.findChildren<QPushButton*>())
             if (!tabs->isAncestorOf(button) && button->isVisible())
-                visible.push_back(button->text());
-        EXPECT_EQ(visible, std::vector<QString>{"Close"});
-        EXPECT_EQ(sheet.button(2)->text(), "Close");
-        EXPECT_TRUE(sheet.button(1)->isHidden());
-        EXPECT_TRUE(sheet.button(9)->isHidden());
-        EXPECT_EQ(mainWndHandle(), &sheet);
+                visible.push_back(button->text().toStdString());
+        EXPECT_EQ(visible, Lines{"Close"});
+        EXPECT_EQ(objects->app.mainWndHandle, &sheet);
         EXPECT_EQ(platform::mainWindow(), &sheet);
         QTest::mouseClick(sheet.button(2), Qt::LeftButton);
-        EXPECT_FALSE(sheet.isVisible());
     };
     EXPECT_TRUE(startUp());
-    EXPECT_TRUE(checked);
-    EXPECT_EQ(runs, (std::vector<std::string>{"port dialog", "main sheet"}));
+    EXPECT_EQ(runs, (Lines{"port", "sheet"}));
     EXPECT_EQ(openedPorts, std::vector<int>{1});
-    EXPECT_EQ(port.written(), "\nrd 8c70\n");
+    EXPECT_EQ(port.written(), "\nrd 8c70\nrd 8c40\nrd 8c41\nrd 8c71\n");
     EXPECT_TRUE(port.closed());
-    EXPECT_EQ(g_portHandle, nullptr);
-    EXPECT_EQ(mainWndHandle(), nullptr);
+    EXPECT_EQ(objects->app.mainWndHandle, nullptr);
     EXPECT_EQ(platform::mainWindow(), nullptr);
-    EXPECT_TRUE(boxes_.empty());
+    // The test's working folder has no profile file.
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "Configuration file was not found");
     EXPECT_EQ(g_fatalErrorsEnabled, 1);
     // Placed at the top left, still hidden.
     EXPECT_FALSE(traceWindow().isVisible());
     EXPECT_EQ(traceWindow().pos(), QPoint(0, 0));
     EXPECT_GE(traceWindow().width(), 350);
     EXPECT_GE(traceWindow().height(), 300);
-    EXPECT_EQ(traceWindow().traceText, "\n\r\nL>rd 8c70\n\r\n8c70 : 00\r\nL>");
+    EXPECT_TRUE(traceWindow().traceText.starts_with("\n\r\nL>rd 8c70\n\r\n8c70 : ef\r\nL>"));
 }
 
-TEST_F(StartUpTest, SSideUnitGetsTheModeDialogWhichEnterDoesNotEnd) {
-    port.queue(kLocalPrompt);
-    port.queue("\r\n8c70 : 10\r\nL>");
-    queueModeDialogReads(port);
-    port.queue("\r\n8c70 : 00\r\nL>"); // Apply finds a P-side unit and stops
-    bool checked = false;
-    inModeDialog = [&](CModeDlg& dialog) {
-        checked = true;
+// The user opens the about box over the port dialog, picks COM2 and leaves with OK; the S-side
+// unit on COM2 gets the mode dialog, in which Enter runs Apply (the unit is found to be a P-side
+// unit this time) and Close ends it.
+TEST_F(StartUpTest, SSideUnitGetsTheModeDialogAsMainWindow) {
+    unitAnswers("10");
+    port.queue("\r\nc255 : 05\r\nL>\r\n8d3b : 0b\r\nL>\r\n8d3a : b8\r\nL>\r\n8c70 : 00\r\nL>");
+    QWidget* portDialog = nullptr;
+    actions["port"] = [&](QDialog& dialog) {
+        portDialog = &dialog;
+        auto& ports = static_cast<CPortDlg&>(dialog);
+        QComboBox* list = ports.portCombo;
+        EXPECT_EQ((std::pair{list->itemText(0), list->itemData(0).toInt()}),
+                  (std::pair{QString("COM1"), 1}));
+        EXPECT_EQ((std::pair{list->itemText(1), list->itemData(1).toInt()}),
+                  (std::pair{QString("COM2"), 2}));
+        EXPECT_EQ(list->currentIndex(), 0);
+        QTest::mouseClick(ports.control<QPushButton>(1024), Qt::LeftButton);
+        for (Qt::Key key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Down})
+            QTest::keyClick(list, key);
+        QTest::mouseClick(ports.control<QPushButton>(1), Qt::LeftButton);
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    };
+    actions["about"] = [&](QDialog& about) {
+        EXPECT_EQ(about.parentWidget(), portDialog);
+        EXPECT_EQ(about.windowTitle(), "About Quillon Configurator");
+        EXPECT_EQ(about.findChildren<QLabel*>().at(1)->text(),
+                  "Quillon Configurator Version 2-0-1");
+        QTest::keyClick(&about, Qt::Key_Return); // OK
+    };
+    actions["mode"] = [&](QDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), "Quillon Configurator");
-        EXPECT_EQ(mainWndHandle(), &dialog);
+        EXPECT_EQ(objects->app.mainWndHandle, &dialog);
         EXPECT_EQ(platform::mainWindow(), &dialog);
-        EXPECT_TRUE(dialog.control<QPushButton>(1)->isDefault());
         QTest::keyClick(&dialog, Qt::Key_Return); // Apply: the dialog stays
         EXPECT_TRUE(dialog.isVisible());
-        QTest::keyClick(&dialog, Qt::Key_Escape);
-        EXPECT_FALSE(dialog.isVisible());
+        QTest::mouseClick(static_cast<CModeDlg&>(dialog).control<QPushButton>(2), Qt::LeftButton);
     };
     EXPECT_TRUE(startUp());
-    EXPECT_TRUE(checked);
-    EXPECT_EQ(runs, (std::vector<std::string>{"port dialog", "mode dialog"}));
+    EXPECT_EQ(runs, (Lines{"port", "about", "mode"}));
+    EXPECT_EQ(objects->aboutBox.parentWidget(), nullptr); // given back after the run
+    EXPECT_EQ(openedPorts, std::vector<int>{2});
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, "S side must be connected to start this procedure");
-    EXPECT_EQ(mainWndHandle(), nullptr);
+    EXPECT_EQ(objects->app.mainWndHandle, nullptr);
     EXPECT_TRUE(port.closed());
 }
 
-TEST_F(StartUpTest, ModeDialogCloseButtonEndsIt) {
-    port.queue(kLocalPrompt);
-    port.queue("\r\n8c70 : 1f\r\nL>");
-    queueModeDialogReads(port);
-    inModeDialog = [](CModeDlg& dialog) {
-        QTest::mouseClick(dialog.control<QPushButton>(2), Qt::LeftButton);
-        EXPECT_FALSE(dialog.isVisible());
-    };
-    EXPECT_TRUE(startUp());
-    EXPECT_EQ(runs.back(), "mode dialog");
-}
-
 TEST_F(StartUpTest, AReplyWithoutValueGivesNoAnswerFromDeviceAndNoMainWindow) {
-    port.queue(kLocalPrompt);
-    port.queue("\r\n8c70 :\r\nL>");
+    unitAnswers("");
     EXPECT_FALSE(startUp());
-    EXPECT_EQ(runs, std::vector<std::string>{"port dialog"});
+    EXPECT_EQ(runs, Lines{"port"});
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, "No answer from device");
     EXPECT_EQ(boxes_[0].caption, platform::applicationName());
     EXPECT_EQ(boxes_[0].owner, nullptr);
     EXPECT_TRUE(port.closed());
-    EXPECT_EQ(g_portHandle, nullptr);
-    EXPECT_FALSE(traceWindow().isVisible());
 }
 
 TEST_F(StartUpTest, ASilentUnitEndsTheProcessWithStatusOneAfterTheFatalBox) {
@@ -230,94 +196,32 @@ TEST_F(StartUpTest, ASilentUnitEndsTheProcessWithStatusOneAfterTheFatalBox) {
     EXPECT_NE(traceWindow().traceText.find("\r\ncommunication timeout error\r\n"),
               std::string::npos);
     EXPECT_TRUE(port.closed());
-    EXPECT_EQ(runs, std::vector<std::string>{"port dialog"});
-}
-
-struct PortChoice {
-    const char* name;
-    std::vector<Qt::Key> keys; // typed in the port list before Escape
-    int expectedPort;
-};
-
-class PortDialogTest : public StartUpTest, public ::testing::WithParamInterface<PortChoice> {};
-
-TEST_P(PortDialogTest, EscapeOpensThePortSelectedInTheList) {
-    port.queue(kLocalPrompt);
-    port.queue("\r\n8c70 : 00\r\nL>");
-    inPortDialog = [](CPortDlg& dialog) {
-        QComboBox* list = dialog.portCombo;
-        ASSERT_NE(list, nullptr);
-        ASSERT_EQ(list->count(), 2);
-        EXPECT_EQ(list->itemText(0), "COM1");
-        EXPECT_EQ(list->itemData(0).toInt(), 1);
-        EXPECT_EQ(list->itemText(1), "COM2");
-        EXPECT_EQ(list->itemData(1).toInt(), 2);
-        EXPECT_EQ(list->currentIndex(), 0);
-        EXPECT_EQ(g_portNumber, 1);
-        for (Qt::Key key : GetParam().keys)
-            QTest::keyClick(list, key);
-        QTest::keyClick(&dialog, Qt::Key_Escape);
-    };
-    EXPECT_TRUE(startUp());
-    EXPECT_EQ(openedPorts, std::vector<int>{GetParam().expectedPort});
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Choices, PortDialogTest,
-    ::testing::Values(PortChoice{"Untouched", {}, 1}, PortChoice{"Com2", {Qt::Key_Down}, 2},
-                      PortChoice{"Com2ThenCom1", {Qt::Key_Down, Qt::Key_Up}, 1}),
-    [](const ::testing::TestParamInfo<PortChoice>& choice) { return choice.param.name; });
-
-TEST_F(StartUpTest, PortDialogOkEndsItAndAboutRunsOverIt) {
-    port.queue(kLocalPrompt);
-    port.queue("\r\n8c70 : 00\r\nL>");
-    QWidget* aboutParent = nullptr;
-    inOtherDialog = [&](QDialog& about) {
-        aboutParent = about.parentWidget();
-        EXPECT_EQ(about.windowTitle(), "About Quillon Configurator");
-        QTest::keyClick(&about, Qt::Key_Return); // OK
-    };
-    QWidget* portDialog = nullptr;
-    inPortDialog = [&](CPortDlg& dialog) {
-        portDialog = &dialog;
-        QTest::mouseClick(dialog.control<QPushButton>(1024), Qt::LeftButton);
-        EXPECT_TRUE(dialog.isVisible());
-        QTest::mouseClick(dialog.control<QPushButton>(1), Qt::LeftButton);
-        EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    };
-    EXPECT_TRUE(startUp());
-    EXPECT_EQ(runs, (std::vector<std::string>{"port dialog", "about box", "main sheet"}));
-    EXPECT_EQ(aboutParent, portDialog);
-    EXPECT_EQ(objects->aboutBox.parentWidget(), nullptr); // given back after the run
 }
 
 TEST_F(StartUpTest, AltKeyUpShowsTheTraceOnlyFromTheMainWindowAndItsChildren) {
-    port.queue(kLocalPrompt);
-    port.queue("\r\n8c70 : 00\r\nL>");
-    inPortDialog = [&](CPortDlg& dialog) {
+    pSideUnitAnswers("00");
+    actions["port"] = [&](QDialog& dialog) {
         releaseAlt(&dialog);
-        releaseAlt(dialog.portCombo);
         EXPECT_FALSE(traceWindow().isVisible());
     };
-    inOtherDialog = [&](QDialog& about) { // the about box, owned by the sheet
+    actions["about"] = [&](QDialog& about) { // the about box, owned by the sheet
         releaseAlt(&about);
         EXPECT_FALSE(traceWindow().isVisible());
     };
-    inMainSheet = [&](CMainTab& sheet) {
+    actions["sheet"] = [&](QDialog& dialog) {
+        auto& sheet = static_cast<CMainTab&>(dialog);
+        QWidget* child = sheet.configPage.controls().widget(1002);
         releaseAlt(&traceWindow());
-        EXPECT_FALSE(traceWindow().isVisible());
         showAboutBox(&sheet);
-        releaseAlt(sheet.configPage.controls().widget(1002), /*autoRepeat=*/true);
+        releaseAlt(child, /*autoRepeat=*/true);
         EXPECT_FALSE(traceWindow().isVisible());
-        QTest::keyRelease(sheet.configPage.controls().widget(1002), Qt::Key_Alt);
+        QTest::keyRelease(child, Qt::Key_Alt);
         EXPECT_TRUE(traceWindow().isVisible());
         const std::string text = traceWindow().traceText;
         releaseAlt(&sheet);
         EXPECT_TRUE(traceWindow().isVisible());
         EXPECT_EQ(traceWindow().traceText, text);
         QTest::keyClick(&traceWindow(), Qt::Key_Escape);
-        EXPECT_FALSE(traceWindow().isVisible());
-        releaseAlt(&traceWindow());
         EXPECT_FALSE(traceWindow().isVisible());
         releaseAlt(&sheet);
         EXPECT_TRUE(traceWindow().isVisible());

@@ -1,120 +1,103 @@
-// What the two status pages share: one poll timer between them, the fatal-error path of a poll
-// and the refusal of an S-side unit.
+// What the two status pages share: one poll timer between them, the failure to start it, the
+// fatal-error path of a poll and the refusal of an S-side unit.
 #include "link/console_state.h"
-#include "platform/message_box.h"
 #include "status_sheet.h"
 
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace monitortest {
 namespace {
 
-using sim::Side;
 using StatusPages = StatusSheet;
-
-constexpr const char* kFatalBox = "box Fatal Error: Communication error:\nthe program will be "
-                                  "closed\nVerify serial connection and restart the program";
 
 TEST_F(StatusPages, SwitchingPagesKeepsExactlyOnePollTimerAlive) {
     using Alive = std::set<std::pair<platform::WindowHandle, unsigned>>;
-    showTab(kVdslTab);
-    EXPECT_EQ(timers_, (Alive{{vdsl_, 64}}));
-    showTab(kEnetTab);
-    EXPECT_EQ(timers_, (Alive{{enet_, 64}}));
-    showTab(kVdslTab);
-    EXPECT_EQ(timers_, (Alive{{vdsl_, 64}}));
-    showTab(kBlankTab);
-    EXPECT_TRUE(timers_.empty());
-    showTab(kEnetTab);
-    EXPECT_EQ(timers_, (Alive{{enet_, 64}}));
-    closeSheet(); // the sheet's pages are hidden with it
-    EXPECT_TRUE(timers_.empty());
-    EXPECT_EQ(g_pollTimerId, 64u);
-    EXPECT_TRUE(boxes_.empty());
-}
-
-TEST_F(StatusPages, DestroyingAShownPageKillsItsTimer) {
-    // On its own, so that no sheet shows another page when it goes.
-    auto page = std::make_unique<CStatus>();
-    page->show();
-    ASSERT_EQ(timers_.size(), 1u);
-    events_.clear();
-    page.reset();
-    EXPECT_TRUE(timers_.empty());
-    EXPECT_EQ(events_, std::vector<std::string>{"kill other 64"});
-}
-
-struct PageCase {
-    const char* name;
-    int tab;
-};
-
-class EitherPage : public StatusSheet, public ::testing::WithParamInterface<PageCase> {
-protected:
-    platform::DialogPage* page() {
-        return GetParam().tab == kVdslTab ? static_cast<platform::DialogPage*>(vdsl_) : enet_;
+    const Alive vdsl{{vdsl_, 64}}, enet{{enet_, 64}};
+    for (const auto& [tab, alive] :
+         {std::pair{kVdslTab, vdsl}, std::pair{kEnetTab, enet}, std::pair{kVdslTab, vdsl},
+          std::pair{kBlankTab, Alive{}}, std::pair{kEnetTab, enet}}) {
+        showTab(tab);
+        EXPECT_EQ(timers_, alive) << tab;
     }
-    void tick() { dynamic_cast<platform::WindowTimerTarget*>(page())->onWindowTimer(64); }
-    std::string name() const { return GetParam().tab == kVdslTab ? "vdsl" : "enet"; }
-};
-
-TEST_P(EitherPage, AFatalErrorDuringAPollKillsThePagesTimerBeforeTheBox) {
-    showTab(GetParam().tab);
-    events_.clear();
-    pair_->faults().silent = true;
-    EXPECT_EQ(exitStatusOf([&] { tick(); }), 1);
-    EXPECT_EQ(events_, (std::vector<std::string>{"kill " + name() + " 64", kFatalBox}));
-    EXPECT_EQ(boxes_.at(0).owner, sheet_.get());
-    EXPECT_EQ(g_portHandle, nullptr);
-    EXPECT_NE(trace_.find("\r\ncommunication timeout error\r\n"), std::string::npos);
-}
-
-TEST_P(EitherPage, MinimisingAndRestoringTheMainWindowLeavesThePollAsItIs) {
-    showTab(GetParam().tab);
-    events_.clear();
+    // The window system's minimising and restoring of the main window leaves the poll alone.
     clearCommands();
     sheet_->showMinimized();
     sheet_->showNormal();
-    EXPECT_TRUE(events_.empty());
+    EXPECT_EQ(timers_, enet);
     EXPECT_TRUE(commands().empty());
+    sheet_->hide(); // the sheet's pages are hidden with it
+    EXPECT_TRUE(timers_.empty());
+    // A page destroyed while shown kills its timer too.
+    auto alone = std::make_unique<CStatus>();
+    alone->show();
+    EXPECT_EQ(timers_.size(), 1u);
+    alone.reset();
+    EXPECT_TRUE(timers_.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
-// The show handler is called directly: the process end unwinds to the test, which must not
-// cross the window system's show machinery.
-TEST_P(EitherPage, AnSSideUnitOnTheCableEndsTheProcessWithoutTheFatalBox) {
-    pair_->setAttached(Side::S);
-    EXPECT_EQ(exitStatusOf([&] {
-                  if (GetParam().tab == kVdslTab)
-                      vdsl_->onShown();
-                  else
-                      enet_->onShown();
-              }),
-              1);
-    EXPECT_EQ(events_, std::vector<std::string>{"box " + platform::applicationName() +
-                                                ": P side must be connected to start this "
-                                                "procedure"});
-    EXPECT_EQ(boxes_.at(0).owner, page());
-    EXPECT_EQ(commands(), (std::vector<std::string>{"", "rd 8c70"}));
+TEST_F(StatusPages, AFailedTimerStartIsReportedAndNothingIsKilledLater) {
+    failTimers_ = true;
+    showTab(kVdslTab);
+    EXPECT_NE(text(*vdsl_, 1009), ""); // the one refresh is shown
+    EXPECT_EQ(boxes_.at(0).owner, vdsl_);
+    showTab(kEnetTab);
+    // The Ethernet page's button reads Stop all the same, and its flag turns at each press.
+    for (const char* expected : {"Stop", "Start", "Stop"}) {
+        EXPECT_EQ(enet_->control<QAbstractButton>(1039)->text(), expected);
+        EXPECT_EQ(enet_->running, expected == std::string("Stop") ? 1 : 0);
+        click(*enet_, 1039);
+    }
+    sheet_.reset();
+    const std::string box = "box " + platform::applicationName() + ": Failed to create Timer";
+    const std::string set = "set enet 64 4000";
+    EXPECT_EQ(events_, (Lines{"set vdsl 64 4000", box, set, box, set, box}));
+    EXPECT_EQ(g_pollTimerId, 0u);
+}
+
+class EitherPage : public StatusSheet, public ::testing::WithParamInterface<bool> {
+protected:
+    bool vdsl() const { return GetParam(); }
+    platform::DialogPage* page() {
+        return vdsl() ? static_cast<platform::DialogPage*>(vdsl_) : enet_;
+    }
+    std::string kill() const { return vdsl() ? "kill vdsl 64" : "kill enet 64"; }
+};
+
+TEST_P(EitherPage, AFatalErrorDuringAPollKillsThePagesTimerBeforeTheBox) {
+    showTab(vdsl() ? kVdslTab : kEnetTab);
+    events_.clear();
+    pair_->faults().silent = true;
+    const auto tick = [&] {
+        dynamic_cast<platform::WindowTimerTarget*>(page())->onWindowTimer(64);
+    };
+    EXPECT_EQ(exitStatusOf(tick), 1);
+    EXPECT_EQ(events_, (Lines{kill(), "box Fatal Error: Communication error:\nthe program will be "
+                                      "closed\nVerify serial connection and restart the program"}));
+    EXPECT_EQ(boxes_.at(0).owner, sheet_.get());
     EXPECT_EQ(g_portHandle, nullptr);
 }
 
-INSTANTIATE_TEST_SUITE_P(Pages, EitherPage,
-                         ::testing::Values(PageCase{"Vdsl", StatusSheet::kVdslTab},
-                                           PageCase{"Ethernet", StatusSheet::kEnetTab}),
-                         [](const auto& param) { return std::string(param.param.name); });
-
-TEST_F(StatusPages, StartStopWithAnSSideUnitStopsThePollBeforeTheBox) {
-    showTab(kEnetTab);
+// An S-side unit on the cable when the VDSL page is shown, or when Start/Stop is pressed on the
+// polling Ethernet page. The handlers are called directly: the process end unwinds to the test,
+// which must not cross the window system's machinery.
+TEST_P(EitherPage, AnSSideUnitOnTheCableEndsTheProcessWithoutTheFatalBox) {
+    if (!vdsl())
+        showTab(kEnetTab);
     pair_->setAttached(Side::S);
     events_.clear();
-    EXPECT_EQ(exitStatusOf([&] { enet_->onStartStop(); }), 1);
-    EXPECT_EQ(events_,
-              (std::vector<std::string>{"kill enet 64",
-                                        "box " + platform::applicationName() +
-                                            ": P side must be connected to start this procedure"}));
+    clearCommands();
+    EXPECT_EQ(exitStatusOf([&] { vdsl() ? vdsl_->onShown() : enet_->onStartStop(); }), 1);
+    const std::string refusal =
+        "box " + platform::applicationName() + ": P side must be connected to start this procedure";
+    EXPECT_EQ(events_, (vdsl() ? Lines{refusal} : Lines{kill(), refusal}));
+    EXPECT_EQ(boxes_.at(0).owner, page());
+    EXPECT_EQ(commands(), (Lines{"", "rd 8c70"}));
     EXPECT_EQ(g_portHandle, nullptr);
 }
+
+INSTANTIATE_TEST_SUITE_P(Pages, EitherPage, ::testing::Bool(),
+                         [](const auto& vdsl) { return vdsl.param ? "Vdsl" : "Ethernet"; });
 
 } // namespace
 } // namespace monitortest

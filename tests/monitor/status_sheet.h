@@ -2,77 +2,116 @@
 
 #include "monitor/ethernet_status_page.h"
 #include "monitor/vdsl_status_page.h"
+#include "platform/message_box.h"
+#include "platform/process_exit.h"
+#include "platform/window_timers.h"
 #include "support/sim_fixture.h"
 
-#include <QString>
-#include <cstdint>
+#include <QAbstractButton>
+#include <QDialog>
+#include <QLineEdit>
+#include <QTabWidget>
 #include <functional>
-#include <memory>
 #include <set>
-#include <string>
-#include <utility>
-#include <vector>
-
-class QDialog;
-class QTabWidget;
 
 namespace monitortest {
 
+using Lines = std::vector<std::string>;
+using sim::Side;
+
 // Both status pages in a sheet of their own, after a blank first page (the main sheet's
-// Configuration page talks to the unit when it opens; these tests watch only the status pages),
-// cabled to a simulated P-side unit. Window timers are recorded instead of run: ticks are driven
-// by calling onWindowTimer.
+// Configuration page talks to the unit when it opens), cabled to a simulated P-side unit.
+// Window timers are recorded instead of run: a test calls onWindowTimer for a tick.
 class StatusSheet : public simtest::SimFixture {
 public:
-    static constexpr int kBlankTab = 0;
-    static constexpr int kVdslTab = 1;
-    static constexpr int kEnetTab = 2;
-    // The side buttons of both pages.
-    static constexpr int kLocal = 1045;
-    static constexpr int kRemote = 1046;
+    static constexpr int kBlankTab = 0, kVdslTab = 1, kEnetTab = 2, kLocal = 1045, kRemote = 1046;
 
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override {
+        SimFixture::SetUp();
+        sheet_->setWindowTitle("Quillon Configurator");
+        tabs_->addTab(new QWidget, "Configuration");
+        tabs_->addTab(vdsl_, "VDSL Status");
+        tabs_->addTab(enet_, "Ethernet Status");
+        platform::setMainWindow(sheet_.get()); // as start-up designates the main sheet
+        platform::setWindowTimerBackend(
+            {[this](platform::WindowHandle window, unsigned id, unsigned periodMs) -> unsigned {
+                 events_.push_back("set " + nameOf(window) + " " + std::to_string(id) + " " +
+                                   std::to_string(periodMs));
+                 return failTimers_ ? 0 : (timers_.insert({window, id}), id);
+             },
+             [this](platform::WindowHandle window, unsigned id) {
+                 events_.push_back("kill " + nameOf(window) + " " + std::to_string(id));
+                 return timers_.erase({window, id}) == 1;
+             }});
+        platform::setMessageBoxHandler([this](platform::WindowHandle owner, const std::string& text,
+                                              const std::string& caption) {
+            boxes_.push_back({owner, text, caption});
+            events_.push_back("box " + caption + ": " + text);
+        });
+    }
+    void TearDown() override {
+        sheet_.reset();
+        SimFixture::TearDown();
+    }
 
-    // Shows the sheet (if it is not yet shown) with the given page.
-    void showTab(int index);
-    void closeSheet();
-    void destroySheet();
-
+    void showTab(int index) {
+        sheet_->show();
+        tabs_->setCurrentIndex(index);
+    }
     // Commands received by the attached unit since the last clearCommands, without line feeds.
-    std::vector<std::string> commands() const;
+    Lines commands() const {
+        Lines texts;
+        for (const sim::LoggedCommand& command : pair_->commandLog())
+            texts.push_back(command.text);
+        return texts;
+    }
     void clearCommands() { pair_->clearCommandLog(); }
-
-    QString text(const platform::DialogPage& page, int id) const;
-    bool checked(const platform::DialogPage& page, int id) const;
-    bool enabled(const platform::DialogPage& page, int id) const;
-    void click(const platform::DialogPage& page, int id);
-    QString title() const;
-
-    // Runs action, which must end the process (the test's exit handler throws); its status.
-    int exitStatusOf(const std::function<void()>& action);
-
+    static QString text(const platform::DialogPage& page, int id) {
+        return page.control<QLineEdit>(id)->text();
+    }
+    static bool checked(const platform::DialogPage& page, int id) {
+        return page.control<QAbstractButton>(id)->isChecked();
+    }
+    static void click(const platform::DialogPage& page, int id) {
+        page.control<QAbstractButton>(id)->click();
+    }
+    // The title, the side buttons and the unit the console addresses, as in
+    // "Quillon Configurator  [link DOWN]: Local, Remote disabled, on P".
+    std::string sides(const platform::DialogPage& page) const {
+        return sheet_->windowTitle().toStdString() + ":" + (checked(page, kLocal) ? " Local" : "") +
+               (checked(page, kRemote) ? " Remote" : "") +
+               (page.controls().widget(kRemote)->isEnabled() ? "" : ", Remote disabled,") + " on " +
+               sim::sideLetter(pair_->addressedUnit());
+    }
     // A register the unit computes reads as value on that unit from now on.
-    void fix(sim::Side side, std::uint16_t addr, std::uint32_t value);
+    void fix(Side side, std::uint16_t addr, std::uint32_t value) {
+        ASSERT_TRUE(pair_->fixRegister(side, addr, value)) << std::hex << addr;
+    }
 
-    std::unique_ptr<QDialog> sheet_;
-    QTabWidget* tabs_ = nullptr;
-    CStatus* vdsl_ = nullptr;
-    CEnetStatus* enet_ = nullptr;
-
-    // Timer starts fail while this is set.
-    bool failTimers_ = false;
-    // Timers alive, by window and identifier.
-    std::set<std::pair<platform::WindowHandle, unsigned>> timers_;
-    // Timer starts and kills and message boxes, in order: "set vdsl 64 4000", "kill enet 64",
-    // "box Fatal Error: ...".
-    std::vector<std::string> events_;
+    std::unique_ptr<QDialog> sheet_ = std::make_unique<QDialog>();
+    QTabWidget* tabs_ = new QTabWidget(sheet_.get());
+    CStatus* vdsl_ = new CStatus;
+    CEnetStatus* enet_ = new CEnetStatus;
+    bool failTimers_ = false;                                      // timer starts fail while set
+    std::set<std::pair<platform::WindowHandle, unsigned>> timers_; // alive, by window and id
+    // Timer starts and kills and boxes in order: "set vdsl 64 4000", "kill enet 64", "box ...".
+    Lines events_;
 
 private:
-    void buildSheet();
-    void recordTimersAndBoxes();
-    std::string nameOf(platform::WindowHandle window) const;
+    std::string nameOf(platform::WindowHandle window) const {
+        return window == vdsl_ ? "vdsl" : window == enet_ ? "enet" : "other";
+    }
 };
+
+// Runs action, which must end the process (the test's exit handler throws); its status.
+inline int exitStatusOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const platform::ProcessExit& exit) {
+        return exit.status;
+    }
+    return -1;
+}
 
 } // namespace monitortest

@@ -13,10 +13,7 @@ namespace testsupport {
 void PlatformFixture::SetUp() {
     resetConsoleState();
     platform::setClock(&clock_);
-    platform::setTraceSink([this](std::string_view text) {
-        trace_.append(text);
-        ++traceAppends_;
-    });
+    platform::setTraceSink([this](std::string_view text) { trace_.append(text); });
     platform::setMessageBoxHandler(
         [this](platform::WindowHandle owner, const std::string& text, const std::string& caption) {
             boxes_.push_back({owner, text, caption});

@@ -25,7 +25,6 @@ protected:
 
     platform::VirtualClock clock_;
     std::string trace_;
-    int traceAppends_ = 0;
     std::vector<RecordedBox> boxes_;
 };
 

@@ -75,7 +75,6 @@ platform::ByteRead ScriptedPort::readByte() {
 }
 
 void ScriptedPort::purge() {
-    ++purges_;
     traffic_ += "[purge]";
     input_.clear();
     echoes_.clear();

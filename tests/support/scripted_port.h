@@ -38,7 +38,6 @@ public:
     // What was written, with "[purge]" and "[close]" where the port was purged and closed.
     const std::string& traffic() const { return traffic_; }
     std::string pendingInput() const;
-    int purgeCount() const { return purges_; }
     bool closed() const { return closed_; }
 
     bool writeByte(std::uint8_t byte) override;
@@ -66,7 +65,6 @@ private:
     bool echo_ = false;
     bool writeFails_ = false;
     bool closed_ = false;
-    int purges_ = 0;
     platform::CommTimeouts timeouts_;
 };
 
