@@ -15,19 +15,23 @@
 #include "procedures/mode_dialog.h"
 #include "sim/simulated_port.h"
 #include "sim/unitsim_options.h"
+#include "speed/configuration_page.h"
 #include "support/sim_fixture.h"
 
+#include <QComboBox>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -37,7 +41,18 @@ constexpr std::int64_t kReadWaitMs = 4010; // one byte's wait: 10 ms + the 4000 
 constexpr const char* kFatal = "Fatal Error: Communication error:\nthe program will be "
                                "closed\nVerify serial connection and restart the program";
 
-enum class Phase { StartUp, ModeApply, VdslPoll, EnetPoll };
+enum class Phase {
+    StartUp,
+    ModeApply,
+    VdslPoll,
+    EnetPoll,
+    ConfigStart,
+    // The steps of a search attempt, struck when their first command arrives.
+    AttemptLoad,     // the first rate write
+    AttemptLinkWait, // the first link read after it
+    AttemptSnr,      // the first signal/noise read
+    AttemptErrors,   // the first error counter read
+};
 
 // How a phase ended, as the user sees it.
 enum class End {
@@ -45,6 +60,10 @@ enum class End {
     NoAnswer,      // "No answer from device"
     SSideRequired, // "S side must be connected to start this procedure"
     Fatal,         // the fatal-error box, then exit status 1
+    // How a search ends.
+    Saved,       // "Configuration saved"
+    FallBack,    // the defaults loaded after no pair passed
+    InstallHint, // the link lost and not regained on the defaults
 };
 
 struct Row {
@@ -83,8 +102,19 @@ protected:
             {[](platform::WindowHandle, unsigned id, unsigned) { return id; },
              [](platform::WindowHandle, unsigned) { return true; }});
         objects_.emplace();
+        // The Configuration page reads the sample profiles from the working folder.
+        startFolder_ = std::filesystem::current_path();
+        workFolder_ = std::filesystem::temp_directory_path() /
+                      ("quillon-faults-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(workFolder_);
+        std::filesystem::copy_file(QUILLON_SAMPLE_SPEEDCONF, workFolder_ / "speedconf.txt",
+                                   std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::current_path(workFolder_);
     }
     void TearDown() override {
+        std::filesystem::current_path(startFolder_);
+        std::filesystem::remove_all(workFolder_);
+        mainSheet_.reset();
         sheet_.reset();
         modeDialog_.reset();
         objects_.reset();
@@ -95,19 +125,19 @@ protected:
     // Strikes the row's fault now, as quillon-unitsim's --fault does.
     void strike(const std::string& fault) {
         const std::size_t equals = fault.find('=');
+        strikeMs_ = clock_.nowMs();
         sim::applyFault(*pair_, {fault.substr(0, equals),
                                  equals == std::string::npos ? "" : fault.substr(equals + 1), 0});
     }
 
-    // Runs the phase, which may end the process.
+    // Runs the phase, which may end the process. The time counts from the strike.
     void run(const std::function<void()>& phase) {
-        const std::int64_t startMs = clock_.nowMs();
         try {
             phase();
         } catch (const platform::ProcessExit& exit) {
             observed_.exitStatus = exit.status;
         }
-        observed_.elapsedMs = clock_.nowMs() - startMs;
+        observed_.elapsedMs = clock_.nowMs() - strikeMs_;
     }
 
     // --- The phases: each prepares the program up to the phase, strikes, then runs it ---
@@ -161,9 +191,66 @@ protected:
         strike(fault);
         run([&page] { page.onWindowTimer(64); });
         const bool local = page.template control<QRadioButton>(1045)->isChecked();
-        const QString title = sheet_->windowTitle();
-        observed_.detail = std::string(title.endsWith("[link UP]") ? "UP " : "DOWN ") +
-                           (local ? "Local " : "Remote ") + (watched() == before ? "kept" : "new");
+        observed_.detail = linkStateOfTitle(*sheet_) + (local ? " Local " : " Remote ") +
+                           (watched() == before ? "kept" : "new");
+    }
+
+    // The Configuration page opening with the main sheet, on the sample profile file.
+    // Detail: the link state of the title ("none" when no state was read) and the two Actual
+    // boxes, downstream then upstream.
+    void configStart(const std::string& fault) {
+        openMainSheet();
+        strike(fault);
+        run([this] { mainSheet_->configPage.ensureInitialized(); });
+        const CSet& page = mainSheet_->configPage;
+        observed_.detail =
+            linkStateOfTitle(*mainSheet_) + " " + page.downActualText + " " + page.upActualText;
+    }
+
+    // Apply on the Configuration page with a range of one pair (downstream 5.69, upstream
+    // 1.90), the fault struck when the step's first command of the attempt arrives.
+    // Detail: the rate codes the P and the S unit run afterwards, downstream/upstream.
+    void attempt(const std::string& fault, const std::string& stepCommand) {
+        openMainSheet();
+        CSet& page = mainSheet_->configPage;
+        page.ensureInitialized();
+        for (QComboBox* list : {page.upMinList, page.upMaxList, page.downMinList, page.downMaxList})
+            list->setCurrentIndex(1);
+        page.OnSelChangeUpMin();
+        page.OnSelChangeUpMax();
+        page.OnSelChangeDownMin();
+        page.OnSelChangeDownMax();
+        bool attemptStarted = false;
+        bool struck = false;
+        pair_->onCommand([&, this](const sim::LoggedCommand& command) {
+            attemptStarted = attemptStarted || command.text.starts_with("wr 8c10");
+            if (attemptStarted && !struck && command.text.starts_with(stepCommand)) {
+                struck = true;
+                strike(fault);
+            }
+        });
+        run([&page] { page.Apply(); });
+        EXPECT_TRUE(struck) << "the step never came";
+        observed_.detail = ratesOf(Side::P) + " " + ratesOf(Side::S);
+    }
+
+    void openMainSheet() {
+        mainSheet_.emplace();
+        platform::setMainWindow(&*mainSheet_);
+    }
+
+    std::string ratesOf(Side side) {
+        const sim::RateSet rates = pair_->runningRates(side);
+        char text[8];
+        std::snprintf(text, sizeof text, "%02x/%02x", rates.downCode(), rates.upCode());
+        return text;
+    }
+
+    static std::string linkStateOfTitle(const QWidget& window) {
+        const QString title = window.windowTitle();
+        if (title.endsWith("[link UP]"))
+            return "UP";
+        return title.endsWith("[link DOWN]") ? "DOWN" : "none";
     }
 
     void makeSheet() {
@@ -193,16 +280,30 @@ protected:
         case Phase::EnetPoll:
             makeSheet();
             return poll(row.fault, *enet_, 2, [this] { return std::to_string(enet_->txFrames); });
+        case Phase::ConfigStart:
+            return configStart(row.fault);
+        case Phase::AttemptLoad:
+            return attempt(row.fault, "wr 8c10");
+        case Phase::AttemptLinkWait:
+            return attempt(row.fault, "rd 8c71");
+        case Phase::AttemptSnr:
+            return attempt(row.fault, "rd 8c99, 3");
+        case Phase::AttemptErrors:
+            return attempt(row.fault, "rd 8C91, 4");
         }
     }
 
     std::optional<ProcessObjects> objects_;
     std::optional<CModeDlg> modeDialog_;
+    std::optional<CMainTab> mainSheet_;
+    std::filesystem::path startFolder_;
+    std::filesystem::path workFolder_;
     std::unique_ptr<QDialog> sheet_;
     QTabWidget* tabs_ = nullptr;
     CStatus* vdsl_ = nullptr;
     CEnetStatus* enet_ = nullptr;
     Observed observed_;
+    std::int64_t strikeMs_ = 0;
 };
 
 // The boxes and exit status that each ending gives in each phase.
@@ -218,6 +319,13 @@ std::vector<std::string> expectedBoxes(const Row& row) {
         return {app + "S side must be connected to start this procedure"};
     case End::Fatal:
         return {kFatal};
+    case End::Saved:
+        return {app + "Configuration saved"};
+    case End::FallBack:
+        return {app + "Configuration can not be achieved\r\nDefault Configuration has been loaded"};
+    case End::InstallHint:
+        return {app + "Please run this program on S side to set it in Install mode.\nIf S side "
+                      "is already in install mode,\nthen configuration can not be achieved"};
     }
     return {};
 }
@@ -239,6 +347,15 @@ std::int64_t normalDurationMs(Phase phase) {
     case Phase::VdslPoll:
     case Phase::EnetPoll:
         return 2000;
+    case Phase::ConfigStart:
+        return 3000; // a link found down is read again after a second
+    case Phase::AttemptLoad:
+    case Phase::AttemptLinkWait:
+    case Phase::AttemptSnr:
+    case Phase::AttemptErrors:
+        // The rest of Apply at its longest: the attempt's link waits (5 s, then 50 s on the
+        // defaults), its error checks (16 s) and the fall-back's 50 s wait.
+        return 130000;
     }
     return 0;
 }
@@ -258,7 +375,9 @@ TEST_P(FaultMatrix, EndsAsTheUserIsToldWithinTheTimeOuts) {
 }
 
 std::string rowName(const ::testing::TestParamInfo<Row>& info) {
-    static const char* const kPhases[] = {"StartUp", "ModeApply", "VdslPoll", "EnetPoll"};
+    static const char* const kPhases[] = {"StartUp",         "ModeApply",   "VdslPoll",
+                                          "EnetPoll",        "ConfigStart", "AttemptLoad",
+                                          "AttemptLinkWait", "AttemptSnr",  "AttemptErrors"};
     std::string name = kPhases[static_cast<int>(info.param.phase)] + std::string("_");
     for (const char* c = info.param.fault; *c != '\0' && *c != '='; ++c)
         name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
@@ -315,7 +434,74 @@ INSTANTIATE_TEST_SUITE_P(Faults, FaultMatrix, ::testing::Values(
     Row{"unreachable",   Phase::EnetPoll,  End::Normal,   "DOWN Local new",   0},
     Row{"link-drop",     Phase::EnetPoll,  End::Normal,   "DOWN Local new",   0},
     Row{"cable-move",    Phase::EnetPoll,  End::Normal,   "UP Remote new",    0},
-    Row{"hangup",        Phase::EnetPoll,  End::Fatal,    "UP Remote kept",   0}),
+    Row{"hangup",        Phase::EnetPoll,  End::Fatal,    "UP Remote kept",   0},
+
+    Row{"silent",        Phase::ConfigStart, End::Fatal,  "none  ",         1},
+    Row{"no-echo",       Phase::ConfigStart, End::Fatal,  "none  ",         1},
+    Row{"gap",           Phase::ConfigStart, End::Fatal,  "none  ",         1},
+    Row{"garbage",       Phase::ConfigStart, End::Normal, "none - -",       0},
+    Row{"long-reply",    Phase::ConfigStart, End::Fatal,  "none  ",         0},
+    Row{"no-value=8c71", Phase::ConfigStart, End::Normal, "none 3.79 1.42", 0},
+    Row{"wrong-echo",    Phase::ConfigStart, End::Normal, "UP 3.79 1.42",   0},
+    Row{"unreachable",   Phase::ConfigStart, End::Normal, "UP 3.79 1.42",   0},
+    Row{"link-drop",     Phase::ConfigStart, End::Normal, "DOWN 3.79 1.42", 0},
+    Row{"cable-move",    Phase::ConfigStart, End::Normal, "UP 3.79 1.42",   0},
+    Row{"hangup",        Phase::ConfigStart, End::Fatal,  "none  ",         0},
+
+    // A cable moved in the middle of a command loses it: the echo never comes. A remote unit
+    // that cannot be reached sends the S side's commands to the P unit (selections are not
+    // checked): its restart then keeps the console silent past the time-out.
+    Row{"silent",        Phase::AttemptLoad, End::Fatal,       "54/68 54/68", 1},
+    Row{"no-echo",       Phase::AttemptLoad, End::Fatal,       "54/68 54/68", 1},
+    Row{"gap",           Phase::AttemptLoad, End::Fatal,       "54/68 54/68", 1},
+    Row{"garbage",       Phase::AttemptLoad, End::InstallHint, "54/68 54/68", 0},
+    Row{"long-reply",    Phase::AttemptLoad, End::Fatal,       "54/68 54/68", 0},
+    Row{"no-value=8c71", Phase::AttemptLoad, End::InstallHint, "54/68 54/68", 0},
+    Row{"wrong-echo",    Phase::AttemptLoad, End::Saved,       "44/58 44/58", 0},
+    Row{"unreachable",   Phase::AttemptLoad, End::FallBack,    "54/68 54/68", 0},
+    Row{"link-drop",     Phase::AttemptLoad, End::FallBack,    "54/68 54/68", 0},
+    Row{"cable-move",    Phase::AttemptLoad, End::Fatal,       "54/68 54/68", 1},
+    Row{"hangup",        Phase::AttemptLoad, End::Fatal,       "54/68 54/68", 0},
+
+    Row{"silent",        Phase::AttemptLinkWait, End::Fatal,       "44/58 44/58", 1},
+    Row{"no-echo",       Phase::AttemptLinkWait, End::Fatal,       "44/58 44/58", 2},
+    Row{"gap",           Phase::AttemptLinkWait, End::Fatal,       "44/58 44/58", 4},
+    Row{"garbage",       Phase::AttemptLinkWait, End::InstallHint, "54/68 54/68", 0},
+    Row{"long-reply",    Phase::AttemptLinkWait, End::Fatal,       "44/58 44/58", 0},
+    Row{"no-value=8c71", Phase::AttemptLinkWait, End::InstallHint, "54/68 54/68", 0},
+    Row{"wrong-echo",    Phase::AttemptLinkWait, End::Saved,       "44/58 44/58", 0},
+    Row{"unreachable",   Phase::AttemptLinkWait, End::Fatal,       "44/58 44/58", 1},
+    Row{"link-drop",     Phase::AttemptLinkWait, End::FallBack,    "54/68 54/68", 0},
+    Row{"cable-move",    Phase::AttemptLinkWait, End::Fatal,       "44/58 44/58", 1},
+    Row{"hangup",        Phase::AttemptLinkWait, End::Fatal,       "44/58 44/58", 0},
+
+    // Garbage from the console makes the side selection switch blindly: the defaults of the
+    // fall-back go to the S unit.
+    Row{"silent",        Phase::AttemptSnr, End::Fatal,    "44/58 44/58", 1},
+    Row{"no-echo",       Phase::AttemptSnr, End::Fatal,    "44/58 44/58", 1},
+    Row{"gap",           Phase::AttemptSnr, End::Fatal,    "44/58 44/58", 1},
+    Row{"garbage",       Phase::AttemptSnr, End::FallBack, "44/58 54/68", 0},
+    Row{"long-reply",    Phase::AttemptSnr, End::Fatal,    "44/58 44/58", 0},
+    Row{"no-value=8c99", Phase::AttemptSnr, End::FallBack, "54/68 54/68", 0},
+    Row{"wrong-echo",    Phase::AttemptSnr, End::Saved,    "44/58 44/58", 0},
+    Row{"unreachable",   Phase::AttemptSnr, End::Fatal,    "44/58 44/58", 1},
+    Row{"link-drop",     Phase::AttemptSnr, End::FallBack, "54/68 54/68", 0},
+    Row{"cable-move",    Phase::AttemptSnr, End::Fatal,    "44/58 44/58", 1},
+    Row{"hangup",        Phase::AttemptSnr, End::Fatal,    "44/58 44/58", 0},
+
+    // A counter read without a value counts 0; so does the P unit's while the line is cut,
+    // and the S side's check goes to the P unit while the remote one cannot be reached.
+    Row{"silent",        Phase::AttemptErrors, End::Fatal, "44/58 44/58", 1},
+    Row{"no-echo",       Phase::AttemptErrors, End::Fatal, "44/58 44/58", 2},
+    Row{"gap",           Phase::AttemptErrors, End::Fatal, "44/58 44/58", 1},
+    Row{"garbage",       Phase::AttemptErrors, End::Saved, "44/58 44/58", 0},
+    Row{"long-reply",    Phase::AttemptErrors, End::Fatal, "44/58 44/58", 0},
+    Row{"no-value=8C91", Phase::AttemptErrors, End::Saved, "44/58 44/58", 0},
+    Row{"wrong-echo",    Phase::AttemptErrors, End::Saved, "44/58 44/58", 0},
+    Row{"unreachable",   Phase::AttemptErrors, End::Fatal, "44/58 44/58", 1},
+    Row{"link-drop",     Phase::AttemptErrors, End::Saved, "44/58 44/58", 0},
+    Row{"cable-move",    Phase::AttemptErrors, End::Fatal, "44/58 44/58", 1},
+    Row{"hangup",        Phase::AttemptErrors, End::Fatal, "44/58 44/58", 0}),
     rowName);
 // clang-format on
 
