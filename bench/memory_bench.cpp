@@ -5,7 +5,7 @@
 // Without the trace window the trace is only counted, so anything that grows is the program's
 // own; with it (--trace-window) the growth is set against the trace text it holds.
 //
-// Run: build/bench/quillon_bench_memory [--trace-window] [ticks per page (default 7200)]
+// Run: build-release/bench/quillon_bench_memory [--trace-window] [ticks per page (default 7200)]
 
 #include "app/trace_window.h"
 #include "link/console_state.h"
