@@ -17,6 +17,7 @@
 #include "monitor/vdsl_status_page.h"
 #include "platform/message_box.h"
 #include "platform/serial_port_posix.h"
+#include "support/counting_port.h"
 #include "support/unitsim_process.h"
 
 #include <QApplication>
@@ -33,32 +34,6 @@ namespace {
 
 constexpr double kCharacterMs = 10.0 * 1000.0 / 9600.0;
 
-// The machine's transport, counting every byte that crosses it.
-class CountingPort final : public platform::SerialPort {
-public:
-    explicit CountingPort(std::unique_ptr<platform::SerialPort> port) : port_(std::move(port)) {}
-    bool writeByte(std::uint8_t byte) override {
-        ++sent;
-        return port_->writeByte(byte);
-    }
-    platform::ByteRead readByte() override {
-        const platform::ByteRead read = port_->readByte();
-        if (read.status == platform::ReadStatus::Byte)
-            ++received;
-        return read;
-    }
-    void purge() override { port_->purge(); }
-    platform::CommTimeouts timeouts() const override { return port_->timeouts(); }
-    bool setTimeouts(const platform::CommTimeouts& t) override { return port_->setTimeouts(t); }
-    void close() override { port_->close(); }
-
-    long sent = 0;
-    long received = 0;
-
-private:
-    std::unique_ptr<platform::SerialPort> port_;
-};
-
 double nowMs() {
     using namespace std::chrono;
     return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
@@ -73,11 +48,11 @@ double cpuMs() {
     return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
-void measurePolls(const char* name, int polls, CountingPort& port,
+void measurePolls(const char* name, int polls, testsupport::CountingPort& port,
                   const std::function<void()>& poll) {
     poll(); // the first poll after a switch of page or side is not typical
-    const long sent = port.sent;
-    const long received = port.received;
+    const std::int64_t sent = port.sent;
+    const std::int64_t received = port.received;
     const double start = nowMs();
     for (int i = 0; i < polls; ++i)
         poll();
@@ -143,8 +118,8 @@ int main(int argc, char** argv) {
                      opened.errorCode);
         return 1;
     }
-    auto counting = std::make_unique<CountingPort>(std::move(opened.port));
-    CountingPort& port = *counting;
+    auto counting = std::make_unique<testsupport::CountingPort>(std::move(opened.port));
+    testsupport::CountingPort& port = *counting;
     g_portHandle = std::move(counting);
     platform::setMessageBoxHandler(
         [](platform::WindowHandle, const std::string& text, const std::string& caption) {

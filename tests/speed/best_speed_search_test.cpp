@@ -3,6 +3,7 @@
 #include "link/console_state.h"
 #include "platform/message_box.h"
 #include "speed/configuration_fixture.h"
+#include "support/counting_port.h"
 
 #include <QLineEdit>
 #include <QTimer>
@@ -511,37 +512,12 @@ TEST_F(BestSpeedSearch, NoQueuedEventIsHandledWhileTheSearchRuns) {
 
 // --- Time ---------------------------------------------------------------------------------------
 
-// Counts the bytes that cross the port in either direction.
-class CountingPort final : public platform::SerialPort {
-public:
-    explicit CountingPort(std::unique_ptr<platform::SerialPort> inner) : inner_(std::move(inner)) {}
-    bool writeByte(std::uint8_t byte) override {
-        ++bytes;
-        return inner_->writeByte(byte);
-    }
-    platform::ByteRead readByte() override {
-        const platform::ByteRead read = inner_->readByte();
-        if (read.status == platform::ReadStatus::Byte)
-            ++bytes;
-        return read;
-    }
-    void purge() override { inner_->purge(); }
-    platform::CommTimeouts timeouts() const override { return inner_->timeouts(); }
-    bool setTimeouts(const platform::CommTimeouts& t) override { return inner_->setTimeouts(t); }
-    void close() override { inner_->close(); }
-
-    std::int64_t bytes = 0;
-
-private:
-    std::unique_ptr<platform::SerialPort> inner_;
-};
-
 // A clean HIGH to LOW search over 4 x 4 profiles whose first pair passes: the program waits
 // exactly the fixed pauses of the procedure, and the rest is console time at 9600 baud.
 TEST_F(BestSpeedSearch, CleanSearchTakesTheFixedWaitsPlusConsoleTime) {
     openOn([](Pair) { return Verdict::Clean; }, kHighToLow);
-    auto counting = std::make_unique<CountingPort>(std::move(g_portHandle));
-    CountingPort& port = *counting;
+    auto counting = std::make_unique<testsupport::CountingPort>(std::move(g_portHandle));
+    testsupport::CountingPort& port = *counting;
     g_portHandle = std::move(counting);
     const std::int64_t start = clock_.nowMs();
     const std::int64_t sleptBefore = clock_.sleptMs();
@@ -562,11 +538,11 @@ TEST_F(BestSpeedSearch, CleanSearchTakesTheFixedWaitsPlusConsoleTime) {
     EXPECT_EQ(sleptMs, fixedMs);
     // Every byte takes one character time (10 bits at 9600 baud) on the line, nothing more.
     const std::int64_t consoleMs = elapsedMs - sleptMs;
-    EXPECT_LE(consoleMs, port.bytes * 1041667 / 1000000 + 1);
+    EXPECT_LE(consoleMs, port.bytes() * 1041667 / 1000000 + 1);
     EXPECT_EQ(countInTrace("timeout"), 0);
     std::cout << "clean 4 x 4 HIGH to LOW: " << elapsedMs << " ms virtual = " << sleptMs
               << " ms fixed waits (" << oneSecondWaits << " one-second link waits) + " << consoleMs
-              << " ms console time for " << port.bytes << " bytes\n";
+              << " ms console time for " << port.bytes() << " bytes\n";
 }
 
 } // namespace
