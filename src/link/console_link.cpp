@@ -134,6 +134,26 @@ void CConsoleLink::CloseAndExit() {
 namespace {
 constexpr const char* kSendCommandFailed = "\r\nSendCommand failed\r\n";
 constexpr const char* kSendWriteCommandFailed = "\r\nSendWriteCommand failed\r\n";
+
+// Read time-out constant while waiting for the console to fall quiet: a unit still answering sends
+// a character every millisecond or so at 9600 baud, so this much silence means it has finished.
+constexpr std::uint32_t kQuietReadTimeoutMs = 40;
+// A console that never falls quiet is left to the purge after this many characters.
+constexpr int kMaxDroppedBytes = 1000;
+
+// Reads and drops what the unit is still sending until the console has been quiet for a moment.
+void dropUntilQuiet() {
+    if (!g_portHandle)
+        return;
+    const platform::CommTimeouts normal = g_portHandle->timeouts();
+    platform::CommTimeouts quiet = normal;
+    quiet.readTotalConstant = kQuietReadTimeoutMs;
+    g_portHandle->setTimeouts(quiet);
+    for (int dropped = 0; dropped < kMaxDroppedBytes; ++dropped)
+        if (g_portHandle->readByte().status != platform::ReadStatus::Byte)
+            break;
+    g_portHandle->setTimeouts(normal);
+}
 } // namespace
 
 int CConsoleLink::exchange(const char* command, char* buffer, const char* sendFailure) {
@@ -205,6 +225,10 @@ int CConsoleLink::QuerySide() {
 
 int CConsoleLink::ToggleSide() {
     WriteCommand("\x05");
+    // After a reply left unread (SendWriteCommand) the exchanges run one reply behind: the reply
+    // just read was the one before the switch, whose own echo and answer are still on their way.
+    // The purge has to drop those too, or the exchanges after it stay behind.
+    dropUntilQuiet();
     if (g_portHandle)
         g_portHandle->purge();
     WriteCommand("\n");

@@ -464,8 +464,8 @@ INSTANTIATE_TEST_SUITE_P(Faults, FaultMatrix, ::testing::Values(
     Row{"hangup",        Phase::AttemptLoad, End::Fatal,       "54/68 54/68", 0},
 
     Row{"silent",        Phase::AttemptLinkWait, End::Fatal,       "44/58 44/58", 1},
-    Row{"no-echo",       Phase::AttemptLinkWait, End::Fatal,       "44/58 44/58", 2},
-    Row{"gap",           Phase::AttemptLinkWait, End::Fatal,       "44/58 44/58", 4},
+    Row{"no-echo",       Phase::AttemptLinkWait, End::Fatal,       "44/58 44/58", 1},
+    Row{"gap",           Phase::AttemptLinkWait, End::Fatal,       "44/58 44/58", 1},
     Row{"garbage",       Phase::AttemptLinkWait, End::InstallHint, "54/68 54/68", 0},
     Row{"long-reply",    Phase::AttemptLinkWait, End::Fatal,       "44/58 44/58", 0},
     Row{"no-value=8c71", Phase::AttemptLinkWait, End::InstallHint, "54/68 54/68", 0},

@@ -4,6 +4,8 @@
 #include "speed/configuration_fixture.h"
 #include "speed/speed_profile_file.h"
 
+#include <QLineEdit>
+#include <algorithm>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -146,6 +148,19 @@ TEST_P(SampleSearchOrder, OnTheDefaultLineSavesThePairTheModelGives) {
     expectBothUnitsRunAndStore(expected);
     wait(3000);
     EXPECT_TRUE(pair_->linkUp());
+}
+
+// Starting new rates leaves the unit's answer unread and drops the link while the console is on
+// the S side; the side switches after it must bring the exchanges back in step, or the next link
+// read takes the tail of that answer for its reply.
+TEST_P(SampleSearchOrder, ReadsTheLinkStateAtEveryRead) {
+    openOnSample(GetParam().order);
+    std::vector<std::string> statuses;
+    QObject::connect(page_->control<QLineEdit>(1010), &QLineEdit::textChanged,
+                     [&statuses](const QString& text) { statuses.push_back(text.toStdString()); });
+    apply();
+    ASSERT_EQ(boxTexts(), std::vector<std::string>{"Configuration saved"});
+    EXPECT_EQ(std::count(statuses.begin(), statuses.end(), "can't read link status"), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Orders, SampleSearchOrder,
