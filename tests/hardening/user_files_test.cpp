@@ -7,9 +7,11 @@
 #include "platform/port_open.h"
 #include "platform/process_exit.h"
 #include "platform/serial_port_posix.h"
+#include "speed/configuration_page.h"
 #include "speed/speed_profile_file.h"
 #include "support/platform_fixture.h"
 
+#include <QComboBox>
 #include <QDialog>
 #include <cerrno>
 #include <cstdio>
@@ -23,6 +25,7 @@
 #include <random>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -72,13 +75,23 @@ struct FileCase {
     const char* message; // null when the file reads without one
     std::size_t upstream;
     std::size_t downstream;
+    qsizetype labelLength = 4; // of the first upstream profile, when there is one
 };
 
 void PrintTo(const FileCase& c, std::ostream* out) {
     *out << c.name;
 }
 
-class SpeedFileFromTheUser : public ::testing::TestWithParam<FileCase> {};
+// The Configuration page reads the file from the working folder, as the program does.
+class SpeedFileFromTheUser : public testsupport::PlatformFixture,
+                             public ::testing::WithParamInterface<FileCase> {
+protected:
+    void TearDown() override {
+        std::filesystem::current_path(startFolder_);
+        PlatformFixture::TearDown();
+    }
+    std::filesystem::path startFolder_ = std::filesystem::current_path();
+};
 
 TEST_P(SpeedFileFromTheUser, IsReadWithinItsLimitsAndTheMessageSaysWhy) {
     const FileCase& c = GetParam();
@@ -90,16 +103,23 @@ TEST_P(SpeedFileFromTheUser, IsReadWithinItsLimitsAndTheMessageSaysWhy) {
     } else {
         fs::create_directory(path);
     }
-    const SpeedProfileFile profiles = readSpeedFile(path);
-    EXPECT_EQ(profiles.result, c.result);
-    EXPECT_EQ(profiles.message,
-              c.message != nullptr ? std::optional<std::string_view>(c.message) : std::nullopt);
-    EXPECT_EQ(profiles.upstream.size(), c.upstream);
-    EXPECT_EQ(profiles.downstream.size(), c.downstream);
-    for (const auto* list : {&profiles.upstream, &profiles.downstream})
-        for (const CSpeedEntry& entry : *list)
-            for (const std::string* field : {&entry.rateCode, &entry.tuningHigh, &entry.tuningLow})
-                EXPECT_LE(field->size(), kMaxRegisterFieldLength);
+    fs::current_path(folder.path());
+    CSet page;
+
+    EXPECT_EQ(page.LoadSpeedFile(), c.result);
+
+    std::vector<std::string> expectedBoxes;
+    if (c.message != nullptr)
+        expectedBoxes.push_back(c.message);
+    std::vector<std::string> shown;
+    for (const testsupport::RecordedBox& box : boxes_)
+        shown.push_back(box.text);
+    EXPECT_EQ(shown, expectedBoxes);
+    EXPECT_EQ(page.upMaxList->count(), static_cast<int>(c.upstream));
+    EXPECT_EQ(page.downMaxList->count(), static_cast<int>(c.downstream));
+    if (c.upstream == 1) { // a label is kept whole, however long
+        EXPECT_EQ(page.upMaxList->itemText(0).size(), c.labelLength);
+    }
 }
 
 const std::string kProfile = "1.42;68;00;b7;\n";
@@ -146,7 +166,7 @@ INSTANTIATE_TEST_SUITE_P(Files, SpeedFileFromTheUser, ::testing::Values(
     // A pair's labels may exceed what the search's texts were sized for: they are kept whole.
     FileCase{"LabelOf200Characters", [](std::ofstream& f) {
         f << std::string(200, 'L') << ";68;00;b7;\n";
-    }, 1, nullptr, 1, 0},
+    }, 1, nullptr, 1, 0, 200},
     FileCase{"Directory", nullptr, 0, kFileNotFoundMessage, 0, 0}),
     [](const ::testing::TestParamInfo<FileCase>& row) { return std::string(row.param.name); });
 // clang-format on
