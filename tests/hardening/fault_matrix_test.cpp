@@ -1,6 +1,8 @@
 // Every console fault of the simulator struck at every phase of the program that talks to the
 // unit, on the virtual clock: what the user is shown, how the process ends and how long the
-// phase kept the program waiting. One table, one row per fault and phase.
+// program waited from the strike. One table, one row per fault and phase. A fault is switched on
+// as its phase starts, between two operations; in a search attempt it strikes when the step's
+// first command arrives, before the unit answers it.
 
 #include "app/main_sheet.h"
 #include "app/port_dialog.h"
