@@ -24,14 +24,14 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <cctype>
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
 #include <memory>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <unistd.h>
 
@@ -43,51 +43,32 @@ constexpr std::int64_t kReadWaitMs = 4010; // one byte's wait: 10 ms + the 4000 
 constexpr const char* kFatal = "Fatal Error: Communication error:\nthe program will be "
                                "closed\nVerify serial connection and restart the program";
 
-enum class Phase {
-    StartUp,
-    ModeApply,
-    VdslPoll,
-    EnetPoll,
-    ConfigStart,
-    // The steps of a search attempt, struck when their first command arrives.
-    AttemptLoad,     // the first rate write
-    AttemptLinkWait, // the first link read after it
-    AttemptSnr,      // the first signal/noise read
-    AttemptErrors,   // the first error counter read
-};
+enum class Phase { StartUp, ModeApply, VdslPoll, EnetPoll, ConfigStart, Attempt };
 
-// How a phase ended, as the user sees it.
-enum class End {
-    Normal,        // the phase's own ending: a main window, "      Done", a completed poll
-    NoAnswer,      // "No answer from device"
-    SSideRequired, // "S side must be connected to start this procedure"
-    Fatal,         // the fatal-error box, then exit status 1
-    // How a search ends.
-    Saved,       // "Configuration saved"
-    FallBack,    // the defaults loaded after no pair passed
-    InstallHint, // the link lost and not regained on the defaults
+// The simulator's faults, as quillon-unitsim's --fault takes them; "no-value" takes the phase's
+// register.
+constexpr const char* kFaults[] = {"silent",     "no-echo",    "gap",        "garbage",
+                                   "long-reply", "no-value",   "wrong-echo", "unreachable",
+                                   "link-drop",  "cable-move", "hangup"};
+constexpr std::size_t kNoValue = 5;
+
+struct PhaseRow {
+    const char* name;
+    Phase phase;
+    const char* step;      // in a search attempt: the command the fault strikes at
+    const char* noValue;   // the register whose reply loses its value
+    std::int64_t normalMs; // the longest the phase takes when nothing goes wrong
+    // Per fault: how it ended (see expectedBoxes), the read time-outs sat through (at least that
+    // many waits of 4010 ms, at most that plus normalMs), a blank, then what it left behind.
+    std::array<const char*, std::size(kFaults)> cells;
 };
 
 struct Row {
-    const char* fault; // as quillon-unitsim's --fault takes it
-    Phase phase;
-    End end;
-    // What the phase left behind (see the drivers); the exit status is checked through `end`.
-    const char* detail;
-    // Read time-outs the phase sat through: it took at least this many waits of 4010 ms and at
-    // most that plus its own normal duration.
-    int timeouts;
-};
-
-void PrintTo(const Row& row, std::ostream* out) {
-    *out << row.fault << " at phase " << static_cast<int>(row.phase);
-}
-
-struct Observed {
-    std::optional<int> exitStatus;
-    std::vector<std::string> boxes; // "caption: text"
-    std::string detail;
-    std::int64_t elapsedMs = 0;
+    const PhaseRow* phase;
+    std::size_t fault;
+    char end() const { return phase->cells[fault][0]; }
+    int timeouts() const { return phase->cells[fault][1] - '0'; }
+    std::string detail() const { return phase->cells[fault] + 3; }
 };
 
 class FaultMatrix : public simtest::SimFixture, public ::testing::WithParamInterface<Row> {
@@ -97,7 +78,7 @@ protected:
         platform::setPortOpener(sim::simulatedPortOpener(*pair_, clock_));
         platform::setMessageBoxHandler(
             [this](platform::WindowHandle, const std::string& text, const std::string& caption) {
-                observed_.boxes.push_back(caption + ": " + text);
+                shown_.push_back(caption + ": " + text);
             });
         // Timers are recorded, never run: the test ticks the pages itself.
         platform::setWindowTimerBackend(
@@ -105,9 +86,6 @@ protected:
              [](platform::WindowHandle, unsigned) { return true; }});
         objects_.emplace();
         // The Configuration page reads the sample profiles from the working folder.
-        startFolder_ = std::filesystem::current_path();
-        workFolder_ = std::filesystem::temp_directory_path() /
-                      ("quillon-faults-" + std::to_string(::getpid()));
         std::filesystem::create_directories(workFolder_);
         std::filesystem::copy_file(QUILLON_SAMPLE_SPEEDCONF, workFolder_ / "speedconf.txt",
                                    std::filesystem::copy_options::overwrite_existing);
@@ -125,63 +103,55 @@ protected:
     }
 
     // Strikes the row's fault now, as quillon-unitsim's --fault does.
-    void strike(const std::string& fault) {
-        const std::size_t equals = fault.find('=');
+    void strike() {
+        const Row& row = GetParam();
         strikeMs_ = clock_.nowMs();
-        sim::applyFault(*pair_, {fault.substr(0, equals),
-                                 equals == std::string::npos ? "" : fault.substr(equals + 1), 0});
+        sim::applyFault(*pair_,
+                        {kFaults[row.fault], row.fault == kNoValue ? row.phase->noValue : "", 0});
     }
 
-    // Runs the phase, which may end the process. The time counts from the strike.
-    void run(const std::function<void()>& phase) {
+    // Strikes, then runs the phase, which may end the process. The time counts from the strike.
+    void run(const std::function<void()>& phase, bool strikeFirst = true) {
+        if (strikeFirst)
+            strike();
         try {
             phase();
         } catch (const platform::ProcessExit& exit) {
-            observed_.exitStatus = exit.status;
+            exitStatus_ = exit.status;
         }
-        observed_.elapsedMs = clock_.nowMs() - strikeMs_;
+        elapsedMs_ = clock_.nowMs() - strikeMs_;
     }
 
-    // --- The phases: each prepares the program up to the phase, strikes, then runs it ---
+    // --- The phases: each prepares the program up to the phase, then runs it ---
 
     // Start-up from the port (the port dialog left as it is) to the main window it chooses.
-    // Detail: the main window that ran, or "none".
-    void startUp(const std::string& fault) {
-        std::string window = "none";
-        platform::setModalRunner([&window](QDialog& dialog) {
+    void startUp() {
+        detail_ = "none";
+        platform::setModalRunner([this](QDialog& dialog) {
             if (dynamic_cast<CMainTab*>(&dialog) != nullptr)
-                window = "main sheet";
+                detail_ = "main sheet";
             else if (dynamic_cast<CModeDlg*>(&dialog) != nullptr)
-                window = "mode dialog";
+                detail_ = "mode dialog";
             return int{QDialog::Rejected};
         });
-        strike(fault);
-        run([this] { observed_.exitStatus = objects_->app.startUp() ? 0 : kExitNoAnswer; });
-        observed_.detail = window;
+        run([this] { exitStatus_ = objects_->app.startUp() ? 0 : kExitNoAnswer; });
     }
 
     // Apply of the mode dialog, Install chosen, on an S unit in Normal mode cabled to the PC.
-    // Detail: the S unit's mode byte afterwards.
-    void modeApply(const std::string& fault) {
+    void modeApply() {
         makePair({}, sim::PairOptions{.attached = Side::S});
         modeDialog_.emplace();
         platform::setMainWindow(&*modeDialog_);
         modeDialog_->show();
         modeDialog_->control<QRadioButton>(CModeDlg::kInstallId)->click();
-        strike(fault);
         run([this] { modeDialog_->OnOK(); });
-        char mode[3];
-        std::snprintf(mode, sizeof mode, "%02x", pair_->mode(Side::S));
-        observed_.detail = std::string("mode ") + mode;
+        detail_ = "mode " + hex(pair_->mode(Side::S));
     }
 
-    // A tick of a status page that polls the remote unit, 4 s after the one before.
-    // Detail: the link state of the title, the side checked, and whether the watched reading
-    // (the VDSL page's signal/noise text, the Ethernet page's transmitted frames) took a new
-    // value.
+    // A tick of a status page that polls the remote unit, 4 s after the one before; watched is
+    // the VDSL page's signal/noise text or the Ethernet page's transmitted frames.
     template <class Page>
-    void poll(const std::string& fault, Page& page, int tab,
-              const std::function<std::string()>& watched) {
+    void poll(Page& page, int tab, const std::function<std::string()>& watched) {
         tabs_->setCurrentIndex(tab);
         page.template control<QRadioButton>(1046)->click();
         page.onWindowTimer(64);
@@ -190,29 +160,24 @@ protected:
         for (Side side : {Side::P, Side::S})
             pair_->fixRegister(side, 0x8c99, 54321);
         const std::string before = watched();
-        strike(fault);
         run([&page] { page.onWindowTimer(64); });
         const bool local = page.template control<QRadioButton>(1045)->isChecked();
-        observed_.detail = linkStateOfTitle(*sheet_) + (local ? " Local " : " Remote ") +
-                           (watched() == before ? "kept" : "new");
+        detail_ = linkStateOfTitle(*sheet_) + (local ? " Local " : " Remote ") +
+                  (watched() == before ? "kept" : "new");
     }
 
     // The Configuration page opening with the main sheet, on the sample profile file.
-    // Detail: the link state of the title ("none" when no state was read) and the two Actual
-    // boxes, downstream then upstream.
-    void configStart(const std::string& fault) {
+    void configStart() {
         openMainSheet();
-        strike(fault);
         run([this] { mainSheet_->configPage.ensureInitialized(); });
         const CSet& page = mainSheet_->configPage;
-        observed_.detail =
+        detail_ =
             linkStateOfTitle(*mainSheet_) + " " + page.downActualText + " " + page.upActualText;
     }
 
     // Apply on the Configuration page with a range of one pair (downstream 5.69, upstream
     // 1.90), the fault struck when the step's first command of the attempt arrives.
-    // Detail: the rate codes the P and the S unit run afterwards, downstream/upstream.
-    void attempt(const std::string& fault, const std::string& stepCommand) {
+    void attempt(const std::string& stepCommand) {
         openMainSheet();
         CSet& page = mainSheet_->configPage;
         page.ensureInitialized();
@@ -228,12 +193,16 @@ protected:
             attemptStarted = attemptStarted || command.text.starts_with("wr 8c10");
             if (attemptStarted && !struck && command.text.starts_with(stepCommand)) {
                 struck = true;
-                strike(fault);
+                strike();
             }
         });
-        run([&page] { page.Apply(); });
+        run([&page] { page.Apply(); }, false);
         EXPECT_TRUE(struck) << "the step never came";
-        observed_.detail = ratesOf(Side::P) + " " + ratesOf(Side::S);
+        const auto rates = [this](Side side) {
+            const sim::RateSet set = pair_->runningRates(side);
+            return hex(set.downCode()) + "/" + hex(set.upCode());
+        };
+        detail_ = rates(Side::P) + (rates(Side::P) == rates(Side::S) ? "" : " " + rates(Side::S));
     }
 
     void openMainSheet() {
@@ -241,10 +210,9 @@ protected:
         platform::setMainWindow(&*mainSheet_);
     }
 
-    std::string ratesOf(Side side) {
-        const sim::RateSet rates = pair_->runningRates(side);
+    static std::string hex(unsigned value) {
         char text[8];
-        std::snprintf(text, sizeof text, "%02x/%02x", rates.downCode(), rates.upCode());
+        std::snprintf(text, sizeof text, "%02x", value);
         return text;
     }
 
@@ -270,241 +238,152 @@ protected:
         sheet_->show();
     }
 
-    void runPhase(const Row& row) {
+    void runPhase(const PhaseRow& row) {
         switch (row.phase) {
         case Phase::StartUp:
-            return startUp(row.fault);
+            return startUp();
         case Phase::ModeApply:
-            return modeApply(row.fault);
+            return modeApply();
         case Phase::VdslPoll:
             makeSheet();
-            return poll(row.fault, *vdsl_, 1, [this] { return vdsl_->snrText; });
+            return poll(*vdsl_, 1, [this] { return vdsl_->snrText; });
         case Phase::EnetPoll:
             makeSheet();
-            return poll(row.fault, *enet_, 2, [this] { return std::to_string(enet_->txFrames); });
+            return poll(*enet_, 2, [this] { return std::to_string(enet_->txFrames); });
         case Phase::ConfigStart:
-            return configStart(row.fault);
-        case Phase::AttemptLoad:
-            return attempt(row.fault, "wr 8c10");
-        case Phase::AttemptLinkWait:
-            return attempt(row.fault, "rd 8c71");
-        case Phase::AttemptSnr:
-            return attempt(row.fault, "rd 8c99, 3");
-        case Phase::AttemptErrors:
-            return attempt(row.fault, "rd 8C91, 4");
+            return configStart();
+        case Phase::Attempt:
+            return attempt(row.step);
         }
     }
 
     std::optional<ProcessObjects> objects_;
     std::optional<CModeDlg> modeDialog_;
     std::optional<CMainTab> mainSheet_;
-    std::filesystem::path startFolder_;
-    std::filesystem::path workFolder_;
+    const std::filesystem::path startFolder_ = std::filesystem::current_path();
+    const std::filesystem::path workFolder_ =
+        std::filesystem::temp_directory_path() / ("quillon-faults-" + std::to_string(::getpid()));
     std::unique_ptr<QDialog> sheet_;
     QTabWidget* tabs_ = nullptr;
     CStatus* vdsl_ = nullptr;
     CEnetStatus* enet_ = nullptr;
-    Observed observed_;
+    std::vector<std::string> shown_; // "caption: text"
+    std::optional<int> exitStatus_;
+    std::string detail_;
+    std::int64_t elapsedMs_ = 0;
     std::int64_t strikeMs_ = 0;
 };
 
-// The boxes and exit status that each ending gives in each phase.
+// The box each ending shows ("caption: text"): N the phase's own (a main window, "      Done"
+// after a mode Apply, a completed poll), F the fatal box and exit status 1, the others below.
 std::vector<std::string> expectedBoxes(const Row& row) {
+    static const std::map<char, std::string> kTexts = {
+        {'A', "No answer from device"},
+        {'S', "S side must be connected to start this procedure"},
+        {'V', "Configuration saved"},
+        // No pair passed: the defaults are loaded.
+        {'B', "Configuration can not be achieved\r\nDefault Configuration has been loaded"},
+        // The link lost and not regained on the defaults.
+        {'I', "Please run this program on S side to set it in Install mode.\nIf S side is "
+              "already in install mode,\nthen configuration can not be achieved"}};
     const std::string app = platform::applicationName() + ": ";
-    switch (row.end) {
-    case End::Normal:
-        return row.phase == Phase::ModeApply ? std::vector<std::string>{app + "      Done"}
-                                             : std::vector<std::string>{};
-    case End::NoAnswer:
-        return {app + "No answer from device"};
-    case End::SSideRequired:
-        return {app + "S side must be connected to start this procedure"};
-    case End::Fatal:
+    if (row.end() == 'F')
         return {kFatal};
-    case End::Saved:
-        return {app + "Configuration saved"};
-    case End::FallBack:
-        return {app + "Configuration can not be achieved\r\nDefault Configuration has been loaded"};
-    case End::InstallHint:
-        return {app + "Please run this program on S side to set it in Install mode.\nIf S side "
-                      "is already in install mode,\nthen configuration can not be achieved"};
-    }
+    if (row.end() != 'N')
+        return {app + kTexts.at(row.end())};
+    if (row.phase->phase == Phase::ModeApply)
+        return {app + "      Done"};
     return {};
 }
 
 std::optional<int> expectedExit(const Row& row) {
-    if (row.end == End::Fatal)
+    if (row.end() == 'F')
         return 1;
-    if (row.phase != Phase::StartUp)
+    if (row.phase->phase != Phase::StartUp)
         return std::nullopt;
-    return row.end == End::NoAnswer ? kExitNoAnswer : 0;
-}
-
-// The longest a phase takes when nothing goes wrong, traffic and the unit's own pauses included.
-std::int64_t normalDurationMs(Phase phase) {
-    switch (phase) {
-    case Phase::ModeApply:
-        return 8000; // the restart keeps the unit silent for 6 s
-    case Phase::StartUp:
-    case Phase::VdslPoll:
-    case Phase::EnetPoll:
-        return 2000;
-    case Phase::ConfigStart:
-        return 3000; // a link found down is read again after a second
-    case Phase::AttemptLoad:
-    case Phase::AttemptLinkWait:
-    case Phase::AttemptSnr:
-    case Phase::AttemptErrors:
-        // The rest of Apply at its longest: the attempt's link waits (5 s, then 50 s on the
-        // defaults), its error checks (16 s) and the fall-back's 50 s wait.
-        return 130000;
-    }
-    return 0;
+    return row.end() == 'A' ? kExitNoAnswer : 0;
 }
 
 TEST_P(FaultMatrix, EndsAsTheUserIsToldWithinTheTimeOuts) {
     const Row& row = GetParam();
-    runPhase(row);
+    runPhase(*row.phase);
 
-    EXPECT_EQ(observed_.boxes, expectedBoxes(row));
-    EXPECT_EQ(observed_.exitStatus, expectedExit(row));
-    EXPECT_EQ(observed_.detail, row.detail);
-    EXPECT_GE(observed_.elapsedMs, row.timeouts * kReadWaitMs);
-    EXPECT_LE(observed_.elapsedMs, row.timeouts * kReadWaitMs + normalDurationMs(row.phase));
-    if (row.end == End::Fatal) {
+    EXPECT_EQ(shown_, expectedBoxes(row));
+    EXPECT_EQ(exitStatus_, expectedExit(row));
+    EXPECT_EQ(detail_, row.detail());
+    EXPECT_GE(elapsedMs_, row.timeouts() * kReadWaitMs);
+    EXPECT_LE(elapsedMs_, row.timeouts() * kReadWaitMs + row.phase->normalMs);
+    if (row.end() == 'F') {
         EXPECT_EQ(g_portHandle, nullptr) << "the port is closed before the process ends";
     }
 }
 
-std::string rowName(const ::testing::TestParamInfo<Row>& info) {
-    static const char* const kPhases[] = {"StartUp",         "ModeApply",   "VdslPoll",
-                                          "EnetPoll",        "ConfigStart", "AttemptLoad",
-                                          "AttemptLinkWait", "AttemptSnr",  "AttemptErrors"};
-    std::string name = kPhases[static_cast<int>(info.param.phase)] + std::string("_");
-    for (const char* c = info.param.fault; *c != '\0' && *c != '='; ++c)
-        name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-    return name;
-}
-
+// Columns in the order of kFaults: silent, no-echo, gap, garbage, long-reply, no-value,
+// wrong-echo, unreachable, link-drop, cable-move, hangup. Details: start-up, the main window that
+// ran; mode Apply, the S unit's mode byte; polls, the title's link state, the side checked and
+// whether the watched reading changed; Configuration start, the title's link state and the two
+// Actual boxes; attempts, the rate codes the P and the S unit run, downstream/upstream.
+// An attempt's normal time is the rest of Apply at its longest: its link waits (5 s, then 50 s on
+// the defaults), its error checks (16 s) and the fall-back's 50 s wait.
 // clang-format off
-INSTANTIATE_TEST_SUITE_P(Faults, FaultMatrix, ::testing::Values(
+// The VDSL page watches its signal/noise text, the Ethernet page its transmitted frames.
+constexpr std::array<const char*, std::size(kFaults)> kPollCells = {
+    "F1 UP Remote kept", "F1 UP Remote kept", "F1 UP Remote kept", "N0 DOWN Local kept",
+    "F0 UP Remote kept", "N0 UP Remote kept", "N0 UP Remote new", "N0 DOWN Local new",
+    "N0 DOWN Local new", "N0 UP Remote new", "F0 UP Remote kept"};
+const PhaseRow kMatrix[] = {
     // The quiet side selection sits out its exchanges before the read of 8c70 fails: all four
     // when the unit is silent, two replies cut by the gap.
-    Row{"silent",        Phase::StartUp,   End::Fatal,    "none",        5},
-    Row{"no-echo",       Phase::StartUp,   End::Fatal,    "none",        1},
-    Row{"gap",           Phase::StartUp,   End::Fatal,    "none",        3},
-    Row{"garbage",       Phase::StartUp,   End::NoAnswer, "none",        0},
-    Row{"long-reply",    Phase::StartUp,   End::Fatal,    "none",        0},
-    Row{"no-value=8c70", Phase::StartUp,   End::NoAnswer, "none",        0},
-    Row{"wrong-echo",    Phase::StartUp,   End::Normal,   "main sheet",  0},
-    Row{"unreachable",   Phase::StartUp,   End::Normal,   "main sheet",  0},
-    Row{"link-drop",     Phase::StartUp,   End::Normal,   "main sheet",  0},
-    Row{"cable-move",    Phase::StartUp,   End::Normal,   "mode dialog", 0},
-    Row{"hangup",        Phase::StartUp,   End::Fatal,    "none",        0},
-
-    Row{"silent",        Phase::ModeApply, End::Fatal,    "mode 05", 1},
-    Row{"no-echo",       Phase::ModeApply, End::Fatal,    "mode 05", 1},
-    Row{"gap",           Phase::ModeApply, End::Fatal,    "mode 05", 1},
-    Row{"garbage",       Phase::ModeApply, End::NoAnswer, "mode 05", 0},
-    Row{"long-reply",    Phase::ModeApply, End::Fatal,    "mode 05", 0},
-    Row{"no-value=8c70", Phase::ModeApply, End::NoAnswer, "mode 05", 0},
-    Row{"wrong-echo",    Phase::ModeApply, End::Normal,   "mode 01", 0},
-    Row{"unreachable",   Phase::ModeApply, End::Normal,   "mode 01", 0},
-    Row{"link-drop",     Phase::ModeApply, End::Normal,   "mode 01", 0},
-    Row{"cable-move",    Phase::ModeApply, End::SSideRequired, "mode 05", 0},
-    Row{"hangup",        Phase::ModeApply, End::Fatal,    "mode 05", 0},
-
-    Row{"silent",        Phase::VdslPoll,  End::Fatal,    "UP Remote kept",   1},
-    Row{"no-echo",       Phase::VdslPoll,  End::Fatal,    "UP Remote kept",   1},
-    Row{"gap",           Phase::VdslPoll,  End::Fatal,    "UP Remote kept",   1},
-    Row{"garbage",       Phase::VdslPoll,  End::Normal,   "DOWN Local kept",  0},
-    Row{"long-reply",    Phase::VdslPoll,  End::Fatal,    "UP Remote kept",   0},
-    Row{"no-value=8C99", Phase::VdslPoll,  End::Normal,   "UP Remote kept",   0},
-    Row{"wrong-echo",    Phase::VdslPoll,  End::Normal,   "UP Remote new",    0},
-    Row{"unreachable",   Phase::VdslPoll,  End::Normal,   "DOWN Local new",   0},
-    Row{"link-drop",     Phase::VdslPoll,  End::Normal,   "DOWN Local new",   0},
-    Row{"cable-move",    Phase::VdslPoll,  End::Normal,   "UP Remote new",    0},
-    Row{"hangup",        Phase::VdslPoll,  End::Fatal,    "UP Remote kept",   0},
-
-    Row{"silent",        Phase::EnetPoll,  End::Fatal,    "UP Remote kept",   1},
-    Row{"no-echo",       Phase::EnetPoll,  End::Fatal,    "UP Remote kept",   1},
-    Row{"gap",           Phase::EnetPoll,  End::Fatal,    "UP Remote kept",   1},
-    Row{"garbage",       Phase::EnetPoll,  End::Normal,   "DOWN Local kept",  0},
-    Row{"long-reply",    Phase::EnetPoll,  End::Fatal,    "UP Remote kept",   0},
-    Row{"no-value=8D1C", Phase::EnetPoll,  End::Normal,   "UP Remote kept",   0},
-    Row{"wrong-echo",    Phase::EnetPoll,  End::Normal,   "UP Remote new",    0},
-    Row{"unreachable",   Phase::EnetPoll,  End::Normal,   "DOWN Local new",   0},
-    Row{"link-drop",     Phase::EnetPoll,  End::Normal,   "DOWN Local new",   0},
-    Row{"cable-move",    Phase::EnetPoll,  End::Normal,   "UP Remote new",    0},
-    Row{"hangup",        Phase::EnetPoll,  End::Fatal,    "UP Remote kept",   0},
-
-    Row{"silent",        Phase::ConfigStart, End::Fatal,  "none  ",         1},
-    Row{"no-echo",       Phase::ConfigStart, End::Fatal,  "none  ",         1},
-    Row{"gap",           Phase::ConfigStart, End::Fatal,  "none  ",         1},
-    Row{"garbage",       Phase::ConfigStart, End::Normal, "none - -",       0},
-    Row{"long-reply",    Phase::ConfigStart, End::Fatal,  "none  ",         0},
-    Row{"no-value=8c71", Phase::ConfigStart, End::Normal, "none 3.79 1.42", 0},
-    Row{"wrong-echo",    Phase::ConfigStart, End::Normal, "UP 3.79 1.42",   0},
-    Row{"unreachable",   Phase::ConfigStart, End::Normal, "UP 3.79 1.42",   0},
-    Row{"link-drop",     Phase::ConfigStart, End::Normal, "DOWN 3.79 1.42", 0},
-    Row{"cable-move",    Phase::ConfigStart, End::Normal, "UP 3.79 1.42",   0},
-    Row{"hangup",        Phase::ConfigStart, End::Fatal,  "none  ",         0},
-
+    {"StartUp", Phase::StartUp, "", "8c70", 2000, {
+        "F5 none", "F1 none", "F3 none", "A0 none", "F0 none", "A0 none", "N0 main sheet",
+        "N0 main sheet", "N0 main sheet", "N0 mode dialog", "F0 none"}},
+    // The restart keeps the unit silent for 6 s.
+    {"ModeApply", Phase::ModeApply, "", "8c70", 8000, {
+        "F1 mode 05", "F1 mode 05", "F1 mode 05", "A0 mode 05", "F0 mode 05", "A0 mode 05",
+        "N0 mode 01", "N0 mode 01", "N0 mode 01", "S0 mode 05", "F0 mode 05"}},
+    {"VdslPoll", Phase::VdslPoll, "", "8C99", 2000, kPollCells},
+    {"EnetPoll", Phase::EnetPoll, "", "8D1C", 2000, kPollCells},
+    // A link found down is read again after a second.
+    {"ConfigStart", Phase::ConfigStart, "", "8c71", 3000, {
+        "F1 none  ", "F1 none  ", "F1 none  ", "N0 none - -", "F0 none  ", "N0 none 3.79 1.42",
+        "N0 UP 3.79 1.42", "N0 UP 3.79 1.42", "N0 DOWN 3.79 1.42", "N0 UP 3.79 1.42",
+        "F0 none  "}},
     // A cable moved in the middle of a command loses it: the echo never comes. A remote unit
     // that cannot be reached sends the S side's commands to the P unit (selections are not
     // checked): its restart then keeps the console silent past the time-out.
-    Row{"silent",        Phase::AttemptLoad, End::Fatal,       "54/68 54/68", 1},
-    Row{"no-echo",       Phase::AttemptLoad, End::Fatal,       "54/68 54/68", 1},
-    Row{"gap",           Phase::AttemptLoad, End::Fatal,       "54/68 54/68", 1},
-    Row{"garbage",       Phase::AttemptLoad, End::InstallHint, "54/68 54/68", 0},
-    Row{"long-reply",    Phase::AttemptLoad, End::Fatal,       "54/68 54/68", 0},
-    Row{"no-value=8c71", Phase::AttemptLoad, End::InstallHint, "54/68 54/68", 0},
-    Row{"wrong-echo",    Phase::AttemptLoad, End::Saved,       "44/58 44/58", 0},
-    Row{"unreachable",   Phase::AttemptLoad, End::FallBack,    "54/68 54/68", 0},
-    Row{"link-drop",     Phase::AttemptLoad, End::FallBack,    "54/68 54/68", 0},
-    Row{"cable-move",    Phase::AttemptLoad, End::Fatal,       "54/68 54/68", 1},
-    Row{"hangup",        Phase::AttemptLoad, End::Fatal,       "54/68 54/68", 0},
-
-    Row{"silent",        Phase::AttemptLinkWait, End::Fatal,       "44/58 44/58", 1},
-    Row{"no-echo",       Phase::AttemptLinkWait, End::Fatal,       "44/58 44/58", 1},
-    Row{"gap",           Phase::AttemptLinkWait, End::Fatal,       "44/58 44/58", 1},
-    Row{"garbage",       Phase::AttemptLinkWait, End::InstallHint, "54/68 54/68", 0},
-    Row{"long-reply",    Phase::AttemptLinkWait, End::Fatal,       "44/58 44/58", 0},
-    Row{"no-value=8c71", Phase::AttemptLinkWait, End::InstallHint, "54/68 54/68", 0},
-    Row{"wrong-echo",    Phase::AttemptLinkWait, End::Saved,       "44/58 44/58", 0},
-    Row{"unreachable",   Phase::AttemptLinkWait, End::Fatal,       "44/58 44/58", 1},
-    Row{"link-drop",     Phase::AttemptLinkWait, End::FallBack,    "54/68 54/68", 0},
-    Row{"cable-move",    Phase::AttemptLinkWait, End::Fatal,       "44/58 44/58", 1},
-    Row{"hangup",        Phase::AttemptLinkWait, End::Fatal,       "44/58 44/58", 0},
-
+    {"AttemptLoad", Phase::Attempt, "wr 8c10", "8c71", 130000, {
+        "F1 54/68", "F1 54/68", "F1 54/68", "I0 54/68", "F0 54/68", "I0 54/68", "V0 44/58",
+        "B0 54/68", "B0 54/68", "F1 54/68", "F0 54/68"}},
+    {"AttemptLinkWait", Phase::Attempt, "rd 8c71", "8c71", 130000, {
+        "F1 44/58", "F1 44/58", "F1 44/58", "I0 54/68", "F0 44/58", "I0 54/68", "V0 44/58",
+        "F1 44/58", "B0 54/68", "F1 44/58", "F0 44/58"}},
     // Garbage from the console makes the side selection switch blindly: the defaults of the
     // fall-back go to the S unit.
-    Row{"silent",        Phase::AttemptSnr, End::Fatal,    "44/58 44/58", 1},
-    Row{"no-echo",       Phase::AttemptSnr, End::Fatal,    "44/58 44/58", 1},
-    Row{"gap",           Phase::AttemptSnr, End::Fatal,    "44/58 44/58", 1},
-    Row{"garbage",       Phase::AttemptSnr, End::FallBack, "44/58 54/68", 0},
-    Row{"long-reply",    Phase::AttemptSnr, End::Fatal,    "44/58 44/58", 0},
-    Row{"no-value=8c99", Phase::AttemptSnr, End::FallBack, "54/68 54/68", 0},
-    Row{"wrong-echo",    Phase::AttemptSnr, End::Saved,    "44/58 44/58", 0},
-    Row{"unreachable",   Phase::AttemptSnr, End::Fatal,    "44/58 44/58", 1},
-    Row{"link-drop",     Phase::AttemptSnr, End::FallBack, "54/68 54/68", 0},
-    Row{"cable-move",    Phase::AttemptSnr, End::Fatal,    "44/58 44/58", 1},
-    Row{"hangup",        Phase::AttemptSnr, End::Fatal,    "44/58 44/58", 0},
-
+    {"AttemptSnr", Phase::Attempt, "rd 8c99, 3", "8c99", 130000, {
+        "F1 44/58", "F1 44/58", "F1 44/58", "B0 44/58 54/68", "F0 44/58", "B0 54/68", "V0 44/58",
+        "F1 44/58", "B0 54/68", "F1 44/58", "F0 44/58"}},
     // A counter read without a value counts 0; so does the P unit's while the line is cut,
     // and the S side's check goes to the P unit while the remote one cannot be reached.
-    Row{"silent",        Phase::AttemptErrors, End::Fatal, "44/58 44/58", 1},
-    Row{"no-echo",       Phase::AttemptErrors, End::Fatal, "44/58 44/58", 2},
-    Row{"gap",           Phase::AttemptErrors, End::Fatal, "44/58 44/58", 1},
-    Row{"garbage",       Phase::AttemptErrors, End::Saved, "44/58 44/58", 0},
-    Row{"long-reply",    Phase::AttemptErrors, End::Fatal, "44/58 44/58", 0},
-    Row{"no-value=8C91", Phase::AttemptErrors, End::Saved, "44/58 44/58", 0},
-    Row{"wrong-echo",    Phase::AttemptErrors, End::Saved, "44/58 44/58", 0},
-    Row{"unreachable",   Phase::AttemptErrors, End::Fatal, "44/58 44/58", 1},
-    Row{"link-drop",     Phase::AttemptErrors, End::Saved, "44/58 44/58", 0},
-    Row{"cable-move",    Phase::AttemptErrors, End::Fatal, "44/58 44/58", 1},
-    Row{"hangup",        Phase::AttemptErrors, End::Fatal, "44/58 44/58", 0}),
-    rowName);
+    {"AttemptErrors", Phase::Attempt, "rd 8C91, 4", "8C91", 130000, {
+        "F1 44/58", "F2 44/58", "F1 44/58", "V0 44/58", "F0 44/58", "V0 44/58", "V0 44/58",
+        "F1 44/58", "V0 44/58", "F1 44/58", "F0 44/58"}},
+};
 // clang-format on
+
+std::vector<Row> allRows() {
+    std::vector<Row> rows;
+    for (const PhaseRow& phase : kMatrix)
+        for (std::size_t fault = 0; fault < std::size(kFaults); ++fault)
+            rows.push_back({&phase, fault});
+    return rows;
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, FaultMatrix, ::testing::ValuesIn(allRows()),
+                         [](const ::testing::TestParamInfo<Row>& cell) {
+                             std::string name = std::string(cell.param.phase->name) + "_";
+                             for (const char* c = kFaults[cell.param.fault]; *c != '\0'; ++c)
+                                 name += *c == '-' ? '_' : *c;
+                             return name;
+                         });
 
 } // namespace

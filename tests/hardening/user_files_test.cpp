@@ -14,7 +14,6 @@
 #include <QComboBox>
 #include <QDialog>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -31,92 +30,64 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh folder under /tmp, removed with everything in it.
-class TempFolder {
-public:
+template <class Case>
+class UserInput : public testsupport::PlatformFixture,
+                  public ::testing::WithParamInterface<Case> {};
+
+// A fresh folder under /tmp, made the working folder (the program reads speedconf.txt from
+// there), removed with everything in it.
+struct TempFolder {
     TempFolder() {
         char pattern[] = "/tmp/quillon-files-XXXXXX";
-        path_ = ::mkdtemp(pattern) != nullptr ? pattern : "";
+        path = ::mkdtemp(pattern) != nullptr ? pattern : "";
+        fs::current_path(path);
     }
     ~TempFolder() {
         std::error_code ignored;
-        fs::remove_all(path_, ignored);
+        fs::current_path(start, ignored);
+        fs::remove_all(path, ignored);
     }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
+    fs::path start = fs::current_path();
+    std::string path;
 };
 
 std::string repeat(const std::string& text, std::size_t times) {
     std::string all;
-    all.reserve(text.size() * times);
     for (std::size_t i = 0; i < times; ++i)
         all += text;
     return all;
-}
-
-std::string randomBytes(std::size_t count) {
-    std::mt19937 generator(8);
-    std::string bytes(count, '\0');
-    for (char& byte : bytes)
-        byte = static_cast<char>(generator() & 0xFF);
-    return bytes;
 }
 
 // --- speedconf.txt ------------------------------------------------------------------------
 
 struct FileCase {
     const char* name;
-    std::function<void(std::ofstream&)> write; // null: speedconf.txt is a folder
-    int result;
-    const char* message; // null when the file reads without one
-    std::size_t upstream;
-    std::size_t downstream;
+    std::function<std::string()> content; // null: speedconf.txt is a folder
+    const char* message;                  // null when the file reads without one
+    int upstream;                         // profiles read; the file's result is 1 with no message
+    int downstream;
     qsizetype labelLength = 4; // of the first upstream profile, when there is one
 };
 
-void PrintTo(const FileCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-// The Configuration page reads the file from the working folder, as the program does.
-class SpeedFileFromTheUser : public testsupport::PlatformFixture,
-                             public ::testing::WithParamInterface<FileCase> {
-protected:
-    void TearDown() override {
-        std::filesystem::current_path(startFolder_);
-        PlatformFixture::TearDown();
-    }
-    std::filesystem::path startFolder_ = std::filesystem::current_path();
-};
+using SpeedFileFromTheUser = UserInput<FileCase>;
 
 TEST_P(SpeedFileFromTheUser, IsReadWithinItsLimitsAndTheMessageSaysWhy) {
     const FileCase& c = GetParam();
     const TempFolder folder;
-    const std::string path = folder.path() + "/speedconf.txt";
-    if (c.write) {
-        std::ofstream file(path, std::ios::binary);
-        c.write(file);
-    } else {
-        fs::create_directory(path);
-    }
-    fs::current_path(folder.path());
+    if (c.content)
+        std::ofstream("speedconf.txt", std::ios::binary) << c.content();
+    else
+        fs::create_directory("speedconf.txt");
     CSet page;
 
-    EXPECT_EQ(page.LoadSpeedFile(), c.result);
-
-    std::vector<std::string> expectedBoxes;
-    if (c.message != nullptr)
-        expectedBoxes.push_back(c.message);
+    EXPECT_EQ(page.LoadSpeedFile(), c.message == nullptr ? 1 : 0);
     std::vector<std::string> shown;
     for (const testsupport::RecordedBox& box : boxes_)
         shown.push_back(box.text);
-    EXPECT_EQ(shown, expectedBoxes);
-    EXPECT_EQ(page.upMaxList->count(), static_cast<int>(c.upstream));
-    EXPECT_EQ(page.downMaxList->count(), static_cast<int>(c.downstream));
+    EXPECT_EQ(shown, c.message == nullptr ? std::vector<std::string>{}
+                                          : std::vector<std::string>{c.message});
+    EXPECT_EQ(page.upMaxList->count(), c.upstream);
+    EXPECT_EQ(page.downMaxList->count(), c.downstream);
     if (c.upstream == 1) { // a label is kept whole, however long
         EXPECT_EQ(page.upMaxList->itemText(0).size(), c.labelLength);
     }
@@ -124,103 +95,72 @@ TEST_P(SpeedFileFromTheUser, IsReadWithinItsLimitsAndTheMessageSaysWhy) {
 
 const std::string kProfile = "1.42;68;00;b7;\n";
 const std::string kField90(90, 'a');
-const std::string kField91(91, 'a');
+const char* const kSyntax = kSyntaxErrorMessage;
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Files, SpeedFileFromTheUser, ::testing::Values(
     // 16 MB of comments read to the end, where one profile waits.
-    FileCase{"HugeButValid", [](std::ofstream& f) {
-        f << repeat("# " + std::string(254, '-') + "\n", 1 << 16) << kProfile;
-    }, 1, nullptr, 1, 0},
+    FileCase{"HugeButValid", [] {
+        return repeat("# " + std::string(254, '-') + "\n", 1 << 16) + kProfile; }, nullptr, 1, 0},
     // A runaway file stops at 1024 profiles a direction.
-    FileCase{"HugeRunaway", [](std::ofstream& f) {
-        f << repeat(kProfile, 100000);
-    }, 0, kSyntaxErrorMessage, kMaxProfilesPerDirection, 0},
-    FileCase{"Binary", [](std::ofstream& f) { f << randomBytes(1 << 20); },
-             0, kSyntaxErrorMessage, 0, 0},
-    FileCase{"NulInAComment", [](std::ofstream& f) {
-        f << std::string("# a\0b\n", 6) << kProfile;
-    }, 1, nullptr, 1, 0},
-    FileCase{"NulInARateCode", [](std::ofstream& f) {
-        f << kProfile << std::string("2.84;4\08;00;b7;\n", 16) << kProfile;
-    }, 0, kSyntaxErrorMessage, 1, 0},
-    FileCase{"NulInALabel", [](std::ofstream& f) {
-        f << std::string("2.\084;48;00;b7;\n", 16);
-    }, 0, kSyntaxErrorMessage, 0, 0},
+    FileCase{"HugeRunaway", [] { return repeat(kProfile, 100000); }, kSyntax,
+             static_cast<int>(kMaxProfilesPerDirection), 0},
+    FileCase{"Binary", [] {
+        std::mt19937 generator(8);
+        std::string bytes(1 << 20, '\0');
+        for (char& byte : bytes)
+            byte = static_cast<char>(generator() & 0xFF);
+        return bytes; }, kSyntax, 0, 0},
+    FileCase{"NulInAComment", [] { return std::string("# a\0b\n", 6) + kProfile; }, nullptr, 1, 0},
+    FileCase{"NulInARateCode", [] {
+        return kProfile + std::string("2.84;4\08;00;b7;\n", 16) + kProfile; }, kSyntax, 1, 0},
+    FileCase{"NulInALabel", [] { return std::string("2.\084;48;00;b7;\n", 16); }, kSyntax, 0, 0},
     // Each piece of 259 characters is judged as a line: a long comment goes on as profile text.
-    FileCase{"CommentOf10000Characters", [](std::ofstream& f) {
-        f << "# " << std::string(9998, 'x') << "\n" << kProfile;
-    }, 0, kSyntaxErrorMessage, 0, 0},
-    FileCase{"LineOf10000Hashes", [](std::ofstream& f) {
-        f << std::string(10000, '#') << "\n" << kProfile;
-    }, 1, nullptr, 1, 0},
-    FileCase{"ProfileOf10000Characters", [](std::ofstream& f) {
-        f << "1.42;68;00;" << std::string(9989, 'b') << "\n";
-    }, 0, kSyntaxErrorMessage, 0, 0},
-    FileCase{"FieldsAtTheirLimit", [](std::ofstream& f) {
-        f << "$DOWNSTREAM\n" << "3.79;" << kField90 << ";" << kField90 << ";4b;\n";
-    }, 1, nullptr, 0, 1},
-    FileCase{"TuningFieldOverItsLimit", [](std::ofstream& f) {
-        f << "$DOWNSTREAM\n" << kProfile << "3.79;54;00;" << kField91 << ";\n";
-    }, 0, kSyntaxErrorMessage, 0, 1},
+    FileCase{"CommentOf10000Characters", [] {
+        return "# " + std::string(9998, 'x') + "\n" + kProfile; }, kSyntax, 0, 0},
+    FileCase{"LineOf10000Hashes", [] { return std::string(10000, '#') + "\n" + kProfile; },
+             nullptr, 1, 0},
+    FileCase{"ProfileOf10000Characters", [] {
+        return "1.42;68;00;" + std::string(9989, 'b') + "\n"; }, kSyntax, 0, 0},
+    FileCase{"FieldsAtTheirLimit", [] {
+        return "$DOWNSTREAM\n3.79;" + kField90 + ";" + kField90 + ";4b;\n"; }, nullptr, 0, 1},
+    FileCase{"TuningFieldOverItsLimit", [] {
+        return "$DOWNSTREAM\n" + kProfile + "3.79;54;00;" + kField90 + "a;\n"; }, kSyntax, 0, 1},
     // A pair's labels may exceed what the search's texts were sized for: they are kept whole.
-    FileCase{"LabelOf200Characters", [](std::ofstream& f) {
-        f << std::string(200, 'L') << ";68;00;b7;\n";
-    }, 1, nullptr, 1, 0, 200},
-    FileCase{"Directory", nullptr, 0, kFileNotFoundMessage, 0, 0}),
+    FileCase{"LabelOf200Characters", [] { return std::string(200, 'L') + ";68;00;b7;\n"; },
+             nullptr, 1, 0, 200},
+    FileCase{"Directory", nullptr, kFileNotFoundMessage, 0, 0}),
     [](const ::testing::TestParamInfo<FileCase>& row) { return std::string(row.param.name); });
 // clang-format on
 
 // --- The port that QUILLON_COM1 names ------------------------------------------------------
 
-enum class PortKind { Missing, Directory, RegularFile, NullDevice, Busy };
-
 struct PortCase {
     const char* name;
-    PortKind kind;
-    int errorCode; // what OpenPort prints
+    const char* device; // in the working folder unless absolute; null: a terminal in use
+    int errorCode;      // what OpenPort prints
 };
 
-void PrintTo(const PortCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-class PortFromTheUser : public testsupport::PlatformFixture,
-                        public ::testing::WithParamInterface<PortCase> {
+class PortFromTheUser : public UserInput<PortCase> {
 protected:
     void TearDown() override {
         objects_.reset();
         busyPort_.reset();
-        if (master_ >= 0)
-            ::close(master_);
-        if (slave_ >= 0)
-            ::close(slave_);
+        for (int fd : {master_, slave_})
+            if (fd >= 0)
+                ::close(fd);
         platform::setModalRunner({});
         ::unsetenv("QUILLON_COM1");
         PlatformFixture::TearDown();
     }
 
-    // The device path for the case, made in folder.
-    std::string device(PortKind kind, const std::string& folder) {
-        switch (kind) {
-        case PortKind::Missing:
-            return folder + "/ttyUSB0";
-        case PortKind::Directory:
-            return folder;
-        case PortKind::RegularFile:
-            std::ofstream(folder + "/unit") << "rd 8c70\n";
-            return folder + "/unit";
-        case PortKind::NullDevice:
-            return "/dev/null";
-        case PortKind::Busy: {
-            char name[128] = {};
-            if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
-                return {};
-            busyPort_ = platform::openPosixSerialPort(name).port; // another program holds it
-            return name;
-        }
-        }
-        return {};
+    // A pseudo-terminal that another program holds open.
+    std::string busyTerminal() {
+        char name[128] = {};
+        if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
+            return {};
+        busyPort_ = platform::openPosixSerialPort(name).port;
+        return name;
     }
 
     std::optional<ProcessObjects> objects_;
@@ -234,7 +174,10 @@ protected:
 TEST_P(PortFromTheUser, PrintsTheSystemErrorThenEndsThroughTheFatalBox) {
     const PortCase& c = GetParam();
     const TempFolder folder;
-    const std::string path = device(c.kind, folder.path());
+    std::ofstream("unit") << "rd 8c70\n";
+    const std::string path = c.device == nullptr  ? busyTerminal()
+                             : c.device[0] == '/' ? c.device
+                                                  : folder.path + "/" + c.device;
     ASSERT_FALSE(path.empty());
     ::setenv("QUILLON_COM1", path.c_str(), 1);
     platform::setModalRunner([](QDialog&) { return int{QDialog::Rejected}; });
@@ -247,9 +190,8 @@ TEST_P(PortFromTheUser, PrintsTheSystemErrorThenEndsThroughTheFatalBox) {
     } catch (const platform::ProcessExit& exit) {
         status = exit.status;
     }
-    const std::string printed = ::testing::internal::GetCapturedStdout();
-
-    EXPECT_EQ(printed, "ERRORE n.: " + std::to_string(c.errorCode) + "\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "ERRORE n.: " + std::to_string(c.errorCode) + "\n");
     EXPECT_EQ(status, 1);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].caption, "Fatal Error");
@@ -260,11 +202,11 @@ TEST_P(PortFromTheUser, PrintsTheSystemErrorThenEndsThroughTheFatalBox) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ports, PortFromTheUser,
-                         ::testing::Values(PortCase{"Missing", PortKind::Missing, ENOENT},
-                                           PortCase{"Directory", PortKind::Directory, EISDIR},
-                                           PortCase{"RegularFile", PortKind::RegularFile, ENOTTY},
-                                           PortCase{"NullDevice", PortKind::NullDevice, ENOTTY},
-                                           PortCase{"Busy", PortKind::Busy, EBUSY}),
+                         ::testing::Values(PortCase{"Missing", "ttyUSB0", ENOENT},
+                                           PortCase{"Directory", ".", EISDIR},
+                                           PortCase{"RegularFile", "unit", ENOTTY},
+                                           PortCase{"NullDevice", "/dev/null", ENOTTY},
+                                           PortCase{"Busy", nullptr, EBUSY}),
                          [](const ::testing::TestParamInfo<PortCase>& row) {
                              return std::string(row.param.name);
                          });
