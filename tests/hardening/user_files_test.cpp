@@ -20,6 +20,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
+#include <ostream>
 #include <pty.h>
 #include <random>
 #include <string>
@@ -68,6 +69,10 @@ struct FileCase {
     int downstream;
     qsizetype labelLength = 4; // of the first upstream profile, when there is one
 };
+
+void PrintTo(const FileCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 using SpeedFileFromTheUser = UserInput<FileCase>;
 
@@ -140,6 +145,10 @@ struct PortCase {
     const char* device; // in the working folder unless absolute; null: a terminal in use
     int errorCode;      // what OpenPort prints
 };
+
+void PrintTo(const PortCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class PortFromTheUser : public UserInput<PortCase> {
 protected:
