@@ -1,7 +1,14 @@
 #pragma once
 
+#include "link/console_state.h"
+#include "platform/clock.h"
+#include "platform/message_box.h"
+#include "platform/port_open.h"
+#include "platform/process_exit.h"
+#include "platform/trace.h"
 #include "platform/virtual_clock.h"
 #include "platform/window.h"
+#include "platform/window_timers.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -20,8 +27,26 @@ struct RecordedBox {
 // real ones and the initial console state afterwards.
 class PlatformFixture : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override {
+        resetConsoleState();
+        platform::setClock(&clock_);
+        platform::setTraceSink([this](std::string_view text) { trace_.append(text); });
+        platform::setMessageBoxHandler([this](platform::WindowHandle owner, const std::string& text,
+                                              const std::string& caption) {
+            boxes_.push_back({owner, text, caption});
+        });
+        platform::setExitHandler([](int status) { throw platform::ProcessExit{status}; });
+    }
+    void TearDown() override {
+        resetConsoleState();
+        platform::setClock(nullptr);
+        platform::setTraceSink({});
+        platform::setMessageBoxHandler({});
+        platform::setExitHandler({});
+        platform::setPortOpener({});
+        platform::setWindowTimerBackend({});
+        platform::setMainWindow(nullptr);
+    }
 
     platform::VirtualClock clock_;
     std::string trace_;

@@ -2,24 +2,6 @@
 
 namespace testsupport {
 
-namespace {
-
-class ForwardingPort final : public platform::SerialPort {
-public:
-    explicit ForwardingPort(platform::SerialPort& target) : target_(target) {}
-    bool writeByte(std::uint8_t byte) override { return target_.writeByte(byte); }
-    platform::ByteRead readByte() override { return target_.readByte(); }
-    void purge() override { target_.purge(); }
-    platform::CommTimeouts timeouts() const override { return target_.timeouts(); }
-    bool setTimeouts(const platform::CommTimeouts& t) override { return target_.setTimeouts(t); }
-    void close() override { target_.close(); }
-
-private:
-    platform::SerialPort& target_;
-};
-
-} // namespace
-
 std::unique_ptr<platform::SerialPort> ScriptedPort::handle() {
     return std::make_unique<ForwardingPort>(*this);
 }

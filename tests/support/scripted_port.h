@@ -12,10 +12,24 @@
 
 namespace testsupport {
 
-// A serial port driven by a script, on a virtual clock: tests queue the bytes the unit sends,
-// with optional gaps before them, and failures; what the program writes is recorded.
-// A read with nothing queued waits out the whole time-out on the clock and times out.
-// A closed port fails every read and write.
+// A serial port that passes everything on to another one.
+class ForwardingPort : public platform::SerialPort {
+public:
+    explicit ForwardingPort(platform::SerialPort& target) : target_(target) {}
+    bool writeByte(std::uint8_t byte) override { return target_.writeByte(byte); }
+    platform::ByteRead readByte() override { return target_.readByte(); }
+    void purge() override { target_.purge(); }
+    platform::CommTimeouts timeouts() const override { return target_.timeouts(); }
+    bool setTimeouts(const platform::CommTimeouts& t) override { return target_.setTimeouts(t); }
+    void close() override { target_.close(); }
+
+private:
+    platform::SerialPort& target_;
+};
+
+// A serial port driven by a script on a virtual clock: tests queue the unit's bytes (with gaps)
+// and failures; writes are recorded. A read with nothing queued waits out its whole time-out;
+// a closed port fails every read and write.
 class ScriptedPort final : public platform::SerialPort {
 public:
     explicit ScriptedPort(platform::VirtualClock& clock) : clock_(clock) {}
@@ -27,15 +41,14 @@ public:
     // Every byte written is echoed back (queued) as it is written, before anything else queued.
     void setEcho(bool on) { echo_ = on; }
     void setWriteFails(bool fails) { writeFails_ = fails; }
-    // Called after every byte written (its echo already queued), so a test can play the unit.
+    // Called after every byte written (its echo queued), so a test can play the unit.
     using WriteHook = std::function<void(std::uint8_t byte)>;
     void setWriteHook(WriteHook hook) { writeHook_ = std::move(hook); }
-    // A handle to put in g_portHandle: it forwards to this port, so the test can still look at
-    // the port after the program has closed and dropped its handle.
+    // A handle for g_portHandle that forwards here: the port outlives the program's handle.
     std::unique_ptr<platform::SerialPort> handle();
 
     const std::string& written() const { return written_; }
-    // What was written, with "[purge]" and "[close]" where the port was purged and closed.
+    // What was written, with "[purge]" and "[close]" where they happened.
     const std::string& traffic() const { return traffic_; }
     std::string pendingInput() const;
     bool closed() const { return closed_; }

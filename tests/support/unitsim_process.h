@@ -24,8 +24,6 @@ public:
     const std::string& devicePath() const { return devicePath_; }
     // The command log it writes.
     std::string log() const;
-    // Waits up to timeoutMs for the simulator to end on its own; true if it did.
-    bool waitForExit(int timeoutMs);
 
 private:
     std::string folder_;
