@@ -5,7 +5,6 @@
 // first command arrives, before the unit answers it.
 
 #include "app/main_sheet.h"
-#include "app/port_dialog.h"
 #include "app/process_objects.h"
 #include "app/program.h"
 #include "link/console_state.h"
