@@ -92,15 +92,14 @@ TEST_F(StartUpTest, PSideUnitGetsTheMainSheetAndTheProcessEndsWhenItCloses) {
         EXPECT_EQ(sheet.windowTitle(), "Quillon Configurator  [link UP]");
         EXPECT_FALSE(sheet.windowIcon().isNull());
         QTabWidget* tabs = sheet.tabs();
-        EXPECT_EQ((Lines{tabs->tabText(0).toStdString(), tabs->tabText(1).toStdString(),
-                         tabs->tabText(2).toStdString()}),
-                  (Lines{"Configuration", "VDSL Status", "Ethernet Status"}));
-        EXPECT_EQ(tabs->currentWidget(), &sheet.configPage);
-        Lines visible; // the sheet's own buttons
+        Lines shown; // the tabs, then the sheet's own visible buttons
+        for (int tab = 0; tab < tabs->count(); ++tab)
+            shown.push_back(tabs->tabText(tab).toStdString());
         for (QPushButton* button : sheet.findChildren<QPushButton*>())
             if (!tabs->isAncestorOf(button) && button->isVisible())
-                visible.push_back(button->text().toStdString());
-        EXPECT_EQ(visible, Lines{"Close"});
+                shown.push_back(button->text().toStdString());
+        EXPECT_EQ(shown, (Lines{"Configuration", "VDSL Status", "Ethernet Status", "Close"}));
+        EXPECT_EQ(tabs->currentWidget(), &sheet.configPage);
         EXPECT_EQ(objects->app.mainWndHandle, &sheet);
         EXPECT_EQ(platform::mainWindow(), &sheet);
         QTest::mouseClick(sheet.button(2), Qt::LeftButton);
@@ -119,8 +118,6 @@ TEST_F(StartUpTest, PSideUnitGetsTheMainSheetAndTheProcessEndsWhenItCloses) {
     // Placed at the top left, still hidden.
     EXPECT_FALSE(traceWindow().isVisible());
     EXPECT_EQ(traceWindow().pos(), QPoint(0, 0));
-    EXPECT_GE(traceWindow().width(), 350);
-    EXPECT_GE(traceWindow().height(), 300);
     EXPECT_TRUE(traceWindow().traceText.starts_with("\n\r\nL>rd 8c70\n\r\n8c70 : ef\r\nL>"));
 }
 
@@ -135,10 +132,9 @@ TEST_F(StartUpTest, SSideUnitGetsTheModeDialogAsMainWindow) {
         portDialog = &dialog;
         auto& ports = static_cast<CPortDlg&>(dialog);
         QComboBox* list = ports.portCombo;
-        EXPECT_EQ((std::pair{list->itemText(0), list->itemData(0).toInt()}),
-                  (std::pair{QString("COM1"), 1}));
-        EXPECT_EQ((std::pair{list->itemText(1), list->itemData(1).toInt()}),
-                  (std::pair{QString("COM2"), 2}));
+        for (int i : {0, 1})
+            EXPECT_EQ(list->itemText(i) + list->itemData(i).toString(),
+                      QString("COM%1%1").arg(i + 1));
         EXPECT_EQ(list->currentIndex(), 0);
         QTest::mouseClick(ports.control<QPushButton>(1024), Qt::LeftButton);
         for (Qt::Key key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Down})

@@ -57,6 +57,12 @@ TEST_F(EthernetStatusPage, APollChecksTheLinkThenAddsTheFifteenCountersReadInCap
     fix(Side::P, 0x8d1c, 1);
     tick();
     EXPECT_EQ(text(*enet_, kTxFrames), "0");
+    // A reply without value adds nothing to that sum and does not disturb the next counter.
+    click(*enet_, kClear);
+    pair_->faults().noValueRegister = "8D04";
+    tick();
+    EXPECT_EQ(text(*enet_, 1023), "0");
+    EXPECT_EQ(text(*enet_, 1022), "2");
 }
 
 TEST_F(EthernetStatusPage, SumsOfClearOnReadCountersHoldEverythingCountedSinceTheFirstRead) {
@@ -79,6 +85,8 @@ TEST_F(EthernetStatusPage, SumsOfClearOnReadCountersHoldEverythingCountedSinceTh
     EXPECT_EQ(rxFrames(), total);
 }
 
+// A side click clears the sums; Start/Stop checks the unit on the cable, then goes back to the
+// remote unit the sums were begun on rather than adding the local unit's values to them.
 TEST_F(EthernetStatusPage, ASideClickClearsTheSumsAndTheNextTickAddsThatUnitsValues) {
     showTab(kEnetTab);
     for (const auto& [button, base] : {std::pair{kRemote, 1000u}, std::pair{kLocal, 1u}}) {
@@ -87,24 +95,17 @@ TEST_F(EthernetStatusPage, ASideClickClearsTheSumsAndTheNextTickAddsThatUnitsVal
         tick();
         expectSums(base);
     }
-    // The link drops while Remote is checked: the local values go to the same sums.
     click(*enet_, kRemote);
+    click(*enet_, kStartStop);
+    click(*enet_, kStartStop);
+    EXPECT_EQ(sides(*enet_), "Quillon Configurator  [link UP]: Remote on S");
+    expectSums(1000);
+    // The link drops while Remote is checked: the local values go to the same sums.
     tick();
     pair_->dropLink(-1);
     tick();
     EXPECT_EQ(sides(*enet_), "Quillon Configurator  [link DOWN]: Local, Remote disabled, on P");
-    expectSums(1001);
-}
-
-TEST_F(EthernetStatusPage, AReplyWithoutValueAddsNothingToThatSum) {
-    pair_->faults().noValueRegister = "8D1C"; // the last one read: nothing read before it
-    showTab(kEnetTab);
-    EXPECT_EQ(text(*enet_, kTxFrames), "0");
-    pair_->faults().noValueRegister = "8D04";
-    tick();
-    EXPECT_EQ(text(*enet_, 1023), "1");
-    EXPECT_EQ(text(*enet_, 1022), "4"); // the next counter is not disturbed
-    EXPECT_EQ(text(*enet_, kTxFrames), "15");
+    expectSums(2001);
 }
 
 // Through the page's states: Polling and Stopped (running 1 and 0), Hidden.
@@ -128,17 +129,6 @@ TEST_F(EthernetStatusPage, StartStopFollowsThePagesStatesAcrossHidingAndShowing)
         EXPECT_EQ(timers_.count({enet_, 64}) == 1, buttonText() == "Stop" && enet_->isVisible());
         expectSums(sums);
     }
-}
-
-// Start/Stop checks the unit on the cable, then goes back to the remote unit the sums were
-// begun on, rather than adding the local unit's values to them.
-TEST_F(EthernetStatusPage, StartStopWithRemoteCheckedGoesOnCountingTheRemoteUnit) {
-    showTab(kEnetTab);
-    click(*enet_, kRemote);
-    click(*enet_, kStartStop);
-    click(*enet_, kStartStop);
-    EXPECT_EQ(sides(*enet_), "Quillon Configurator  [link UP]: Remote on S");
-    expectSums(1000);
 }
 
 } // namespace
