@@ -32,6 +32,11 @@ std::int64_t RealClock::nowMs() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+std::int64_t RealClock::wallTimeMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
 void RealClock::sleepMs(std::int64_t ms) {
     // Sleep in short slices and deliver pending paint requests between them, so a window that was
     // asked to repaint shows its new state while the program waits.

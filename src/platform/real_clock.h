@@ -10,6 +10,7 @@ class RealClock final : public Clock {
 public:
     std::int64_t nowMs() override;
     void sleepMs(std::int64_t ms) override;
+    std::int64_t wallTimeMs() override;
 };
 
 } // namespace platform

@@ -1,9 +1,21 @@
 #include "platform/trace.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace platform {
 
 namespace {
 TraceSink g_sink;
+std::vector<TraceCapture*> g_captures;
+} // namespace
+
+TraceCapture::TraceCapture() {
+    g_captures.push_back(this);
+}
+
+TraceCapture::~TraceCapture() {
+    g_captures.erase(std::remove(g_captures.begin(), g_captures.end(), this), g_captures.end());
 }
 
 void setTraceSink(TraceSink sink) {
@@ -11,6 +23,8 @@ void setTraceSink(TraceSink sink) {
 }
 
 void appendTrace(std::string_view text) {
+    for (TraceCapture* capture : g_captures)
+        capture->text_.append(text);
     if (g_sink)
         g_sink(text);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace platform {
@@ -14,5 +15,21 @@ void setTraceSink(TraceSink sink);
 // still moves to the end).
 void appendTrace(const char* text);
 void appendTrace(std::string_view text);
+
+// Keeps a copy of everything appended to the trace while it lives, whatever the sink (the
+// installation report keeps the trace of one search this way). Captures may overlap.
+class TraceCapture {
+public:
+    TraceCapture();
+    ~TraceCapture();
+    TraceCapture(const TraceCapture&) = delete;
+    TraceCapture& operator=(const TraceCapture&) = delete;
+
+    const std::string& text() const { return text_; }
+
+private:
+    friend void appendTrace(std::string_view text);
+    std::string text_;
+};
 
 } // namespace platform

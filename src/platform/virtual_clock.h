@@ -5,11 +5,15 @@
 namespace platform {
 
 // A clock that only moves when asked: sleeping advances it at once. Shared by the simulated
-// port and the simulator in tests.
+// port and the simulator in tests. Its wall time starts at kEpochMs (2026-03-01 08:00:00 UTC) and
+// moves with it, so time stamps in tests are repeatable.
 class VirtualClock final : public Clock {
 public:
+    static constexpr std::int64_t kEpochMs = 1772352000000;
+
     explicit VirtualClock(std::int64_t startMs = 0) : now_(startMs) {}
     std::int64_t nowMs() override { return now_; }
+    std::int64_t wallTimeMs() override { return kEpochMs + now_; }
     void sleepMs(std::int64_t ms) override {
         if (ms > 0)
             slept_ += ms;

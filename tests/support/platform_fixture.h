@@ -2,6 +2,7 @@
 
 #include "link/console_state.h"
 #include "platform/clock.h"
+#include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/port_open.h"
 #include "platform/process_exit.h"
@@ -11,6 +12,7 @@
 #include "platform/window_timers.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,8 +24,15 @@ struct RecordedBox {
     std::string caption;
 };
 
+struct RecordedSaveQuestion {
+    std::string caption;
+    std::string suggestedName;
+    std::string filter;
+};
+
 // Replaces every seam of the platform layer for the length of a test: a virtual clock, a trace
-// recorder, a message-box recorder and an exit that throws platform::ProcessExit. Restores the
+// recorder, a message-box recorder, a save dialog answered by saveAnswer_ and an exit that throws
+// platform::ProcessExit. Restores the
 // real ones and the initial console state afterwards.
 class PlatformFixture : public ::testing::Test {
 protected:
@@ -36,6 +45,12 @@ protected:
             boxes_.push_back({owner, text, caption});
         });
         platform::setExitHandler([](int status) { throw platform::ProcessExit{status}; });
+        platform::setSaveFileNameHandler([this](platform::WindowHandle, const std::string& caption,
+                                                const std::string& suggestedName,
+                                                const std::string& filter) {
+            saveQuestions_.push_back({caption, suggestedName, filter});
+            return saveAnswer_;
+        });
     }
     void TearDown() override {
         resetConsoleState();
@@ -43,6 +58,7 @@ protected:
         platform::setTraceSink({});
         platform::setMessageBoxHandler({});
         platform::setExitHandler({});
+        platform::setSaveFileNameHandler({});
         platform::setPortOpener({});
         platform::setWindowTimerBackend({});
         platform::setMainWindow(nullptr);
@@ -51,6 +67,9 @@ protected:
     platform::VirtualClock clock_;
     std::string trace_;
     std::vector<RecordedBox> boxes_;
+    // Every save dialog is answered with saveAnswer_ (nothing: the user cancelled).
+    std::optional<std::string> saveAnswer_;
+    std::vector<RecordedSaveQuestion> saveQuestions_;
 };
 
 } // namespace testsupport

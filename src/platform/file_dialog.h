@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/window.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Asks the user where to save a file: a modal save dialog over the owner, starting at the
+// suggested file name, offering the given filter ("PDF files (*.pdf)"). Returns the chosen path,
+// or nothing when the user cancelled.
+std::optional<std::string> askSaveFileName(WindowHandle owner, const std::string& caption,
+                                           const std::string& suggestedName,
+                                           const std::string& filter);
+
+// Tests answer the question instead of showing a dialog. An empty function restores the real one.
+using SaveFileNameHandler = std::function<std::optional<std::string>(
+    WindowHandle owner, const std::string& caption, const std::string& suggestedName,
+    const std::string& filter)>;
+void setSaveFileNameHandler(SaveFileNameHandler handler);
+
+// Writes the bytes to the file exactly as they are (no line-end conversion), replacing it.
+// Returns false when the file cannot be written completely.
+bool writeWholeFile(const std::string& path, std::string_view bytes);
+
+} // namespace platform

@@ -1,0 +1,55 @@
+#include "platform/file_dialog.h"
+#include "platform/trace.h"
+#include "platform/virtual_clock.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(TraceCapture, KeepsWhatIsAppendedWhileItLivesWhateverTheSink) {
+    std::string sink;
+    platform::setTraceSink([&](std::string_view text) { sink.append(text); });
+    platform::appendTrace("before ");
+    std::string outerText;
+    {
+        platform::TraceCapture outer;
+        platform::appendTrace("8c70\r\n");
+        {
+            platform::TraceCapture inner;
+            platform::appendTrace(static_cast<const char*>(nullptr));
+            platform::appendTrace(std::string_view("\0x", 2));
+            EXPECT_EQ(inner.text(), std::string("\0x", 2));
+        }
+        platform::setTraceSink({});
+        platform::appendTrace("no sink");
+        outerText = outer.text();
+    }
+    platform::appendTrace("after");
+    EXPECT_EQ(outerText, std::string("8c70\r\n\0xno sink", 15));
+    EXPECT_EQ(sink, std::string("before 8c70\r\n\0x", 15));
+}
+
+TEST(VirtualClockWallTime, MovesWithTheVirtualClockFromAFixedEpoch) {
+    platform::VirtualClock clock(500);
+    EXPECT_EQ(clock.wallTimeMs(), platform::VirtualClock::kEpochMs + 500);
+    clock.sleepMs(4000);
+    EXPECT_EQ(clock.wallTimeMs(), platform::VirtualClock::kEpochMs + 4500);
+}
+
+TEST(WriteWholeFile, WritesBytesExactlyAndRefusesAnUnwritablePlace) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("trace.txt").toStdString();
+    const std::string bytes("L>\r\n8c70 : 02\r\n\0\xff", 17);
+    ASSERT_TRUE(platform::writeWholeFile(path, "old, longer content to be replaced"));
+    ASSERT_TRUE(platform::writeWholeFile(path, bytes));
+    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().toStdString(), bytes);
+    EXPECT_FALSE(platform::writeWholeFile(dir.filePath("missing/folder/x.txt").toStdString(), "x"));
+    EXPECT_FALSE(platform::writeWholeFile(dir.path().toStdString(), "x"));
+}
+
+} // namespace
