@@ -1,14 +1,20 @@
 #include "app/trace_window.h"
 
 #include "app/trace_view.h"
+#include "platform/clock.h"
+#include "platform/file_dialog.h"
+#include "platform/message_box.h"
 #include "platform/trace.h"
 #include "res/templates.h"
 
+#include <QDateTime>
 #include <QKeyEvent>
+#include <QPushButton>
 
 namespace {
 constexpr int kTraceControl = 1009;
-}
+constexpr int kSaveButton = 1010;
+} // namespace
 
 std::string traceDisplayText(std::string_view text, bool& pendingCarriageReturn) {
     std::string out;
@@ -44,6 +50,7 @@ bool CDebugDlg::Create() {
     }
     insertIntoControl(traceText);
     showEnd();
+    connect(control<QPushButton>(kSaveButton), &QPushButton::clicked, this, &CDebugDlg::OnSave);
     platform::setTraceSink([this](std::string_view text) { append(text); });
     return true;
 }
@@ -77,6 +84,18 @@ void CDebugDlg::showTrace() {
     show();
     raise();
     activateWindow();
+}
+
+void CDebugDlg::OnSave() {
+    const QString stamp = QDateTime::fromMSecsSinceEpoch(platform::wallTimeMs())
+                              .toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+    const std::optional<std::string> path =
+        platform::askSaveFileName(this, "Save Trace", "trace-" + stamp.toStdString() + ".txt",
+                                  "Text files (*.txt);;All files (*)");
+    if (!path)
+        return;
+    if (!platform::writeWholeFile(*path, traceText))
+        platform::messageBox(this, "The trace could not be saved to\n" + *path);
 }
 
 void CDebugDlg::keyPressEvent(QKeyEvent* event) {

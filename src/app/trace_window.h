@@ -27,6 +27,10 @@ public:
     // Shows the window as it is; a visible window does not change.
     void showTrace();
 
+    // Save...: asks where, then writes traceText to that file byte for byte, as the console and
+    // the procedures gave it (line ends, echoes and side-switch bytes included).
+    void OnSave();
+
     // All text appended since the process started, in order; never trimmed.
     std::string traceText;
 

@@ -175,6 +175,8 @@ DialogTemplate traceWindow() {
                 {2, ControlKind::PushButton, "Cancel", 165, 146, 50, 14},
                 {1009, ControlKind::Edit, "", 7, 7, 147, 153,
                  st::kMultiLine | st::kReadOnly | st::kBorder | st::kVScroll | st::kAutoHScroll},
+                // Ours: saves the whole trace to a file, above Cancel.
+                {1010, ControlKind::PushButton, "Save...", 165, 128, 50, 14},
             }};
 }
 

@@ -4,10 +4,14 @@
 #include "support/platform_fixture.h"
 
 #include <QClipboard>
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -113,6 +117,41 @@ TEST_F(TraceWindowTest, CancelEscapeAndEnterHideItWhileAppendsGoOn) {
         EXPECT_EQ(lastLine(), "while hidden");
         trace.hide();
     }
+}
+
+// Save... writes the trace byte for byte (echoed bare line feeds, the side switch's 0x05 and
+// all); a cancelled question writes nothing, and a file that cannot be written is reported.
+TEST_F(TraceWindowTest, SaveWritesTheWholeTraceExactlyAsReceived) {
+    QTemporaryDir dir;
+    const std::string pieces[] = {"rd 8c70\n", "\r\n8c70 : 02\r\nL>", "\x05", "\r\nR>",
+                                  "\r\nLink UP\r\n"};
+    std::string expected;
+    for (const std::string& piece : pieces) {
+        platform::appendTrace(piece);
+        expected += piece;
+    }
+    auto* save = trace.control<QPushButton>(1010);
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(save->text(), "Save...");
+
+    QTest::mouseClick(save, Qt::LeftButton); // cancelled
+    ASSERT_EQ(saveQuestions_.size(), 1u);
+    EXPECT_THAT(saveQuestions_[0].suggestedName,
+                testing::MatchesRegex("trace-2026-0[23]-[0-9][0-9]-[0-9]{6}\\.txt"));
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+
+    saveAnswer_ = dir.filePath("site.txt").toStdString();
+    QTest::mouseClick(save, Qt::LeftButton);
+    QFile file(dir.filePath("site.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().toStdString(), expected);
+    EXPECT_TRUE(boxes_.empty());
+
+    saveAnswer_ = dir.filePath("no/such/folder.txt").toStdString();
+    QTest::mouseClick(save, Qt::LeftButton);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "The trace could not be saved to\n" + *saveAnswer_);
+    EXPECT_EQ(boxes_[0].owner, &trace);
 }
 
 } // namespace
