@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 using monitor::LineHistory;
@@ -24,13 +25,18 @@ using monitor::LineSample;
 
 namespace {
 
-enum SeriesIndex { kSnr, kMse, kErrors, kFails, kDrops, kSides };
+enum SeriesIndex : std::size_t { kSnr, kMse, kErrors, kFails, kDrops, kSides };
 // The marks sit on an axis of their own, near the bottom of the upper chart, so they stay put
 // however the dB axis scales; side changes above link drops, as the two often come together.
-constexpr double kDropRow = 0.04;
-constexpr double kSideRow = 0.11;
-// The time axis spans at least this much, so the first polls do not fill the width.
-constexpr qint64 kMinimumSpanMs = 60000;
+constexpr double kDropRow = 0.05;
+constexpr double kSideRow = 0.14;
+constexpr qint64 kMinuteMs = 60000;
+// The time axis steps from tick to tick by one of these (minutes), with at most
+// kMostTickIntervals steps over the whole session.
+constexpr std::array<qint64, 12> kTickStepsMinutes = {1,  2,   5,   10,  15,  30,
+                                                      60, 120, 180, 360, 720, 1440};
+constexpr qint64 kMostTickIntervals = 8;
+static_assert(kSides + 1 == 6, "one list of points per series");
 
 std::string localIsoTime(std::int64_t wallTimeMs) {
     return monitor::isoTimeAtOffset(wallTimeMs, platform::localUtcOffsetMinutes(wallTimeMs));
@@ -49,7 +55,7 @@ std::string suggestedFileName(const LineHistory& history) {
 QScatterSeries* marks(QScatterSeries::MarkerShape shape, const QColor& color) {
     auto* series = new QScatterSeries;
     series->setMarkerShape(shape);
-    series->setMarkerSize(11);
+    series->setMarkerSize(10);
     series->setColor(color);
     series->setBorderColor(color.darker());
     return series;
@@ -86,7 +92,7 @@ LineHistoryWindow::LineHistoryWindow(const LineHistory& history, QWidget* parent
     addSeries(errorChart, new QLineSeries, "Link Fail Counter", failAxis_, errorTime_);
     addSeries(lineChart, marks(QScatterSeries::MarkerShapeTriangle, Qt::red), "Link drop", markAxis,
               lineTime_);
-    addSeries(lineChart, marks(QScatterSeries::MarkerShapeRectangle, QColor(0, 90, 200)),
+    addSeries(lineChart, marks(QScatterSeries::MarkerShapeRectangle, QColor(230, 120, 0)),
               "Side change", markAxis, lineTime_);
 
     auto* exportButton = new QPushButton("Export CSV...");
@@ -103,7 +109,8 @@ LineHistoryWindow::LineHistoryWindow(const LineHistory& history, QWidget* parent
     }
     layout->addLayout(buttons);
     resize(760, 560);
-    rescale();
+    rescaleTime();
+    rescaleValues();
 }
 
 QChart* LineHistoryWindow::makeChart(const char* title, QDateTimeAxis*& time) {
@@ -112,7 +119,6 @@ QChart* LineHistoryWindow::makeChart(const char* title, QDateTimeAxis*& time) {
     chart->legend()->setAlignment(Qt::AlignTop);
     time = new QDateTimeAxis;
     time->setFormat("hh:mm");
-    time->setTickCount(7);
     chart->addAxis(time, Qt::AlignBottom);
     return chart;
 }
@@ -138,56 +144,80 @@ QXYSeries* LineHistoryWindow::series(std::string_view name) const {
 void LineHistoryWindow::follow() {
     if (!isVisible() || plotted_ == history_.size())
         return;
-    const auto& samples = history_.samples();
     // Added as one batch per series, so a day of polls plots at once when the window opens.
-    QList<QPointF> points[kSides + 1];
-    const auto addPoint = [&](int series, std::int64_t timeMs, std::optional<double> value) {
+    std::array<QList<QPointF>, kSeriesCount> points;
+    collectPoints(points);
+    widenRanges(points);
+    for (std::size_t i = 0; i < points.size(); ++i)
+        if (!points[i].isEmpty())
+            series_[i]->append(points[i]);
+    rescaleTime();
+    rescaleValues();
+}
+
+void LineHistoryWindow::collectPoints(std::array<QList<QPointF>, kSeriesCount>& points) {
+    const auto& samples = history_.samples();
+    const auto add = [&](int series, std::int64_t timeMs, std::optional<double> value) {
         if (value && std::isfinite(*value))
-            points[series].append(QPointF(static_cast<qreal>(timeMs), *value));
+            points[static_cast<std::size_t>(series)].append(
+                QPointF(static_cast<qreal>(timeMs), *value));
+    };
+    const auto count = [](auto value) {
+        return value ? std::optional<double>(*value) : std::nullopt;
     };
     for (; plotted_ < samples.size(); ++plotted_) {
         const LineSample& sample = samples[plotted_];
-        const auto errors = sample.correctedErrors;
-        const auto fails = sample.linkFailCount;
-        addPoint(kSnr, sample.wallTimeMs, sample.snrDb());
-        addPoint(kMse, sample.wallTimeMs, sample.mseDb());
-        addPoint(kErrors, sample.wallTimeMs,
-                 errors ? std::optional<double>(*errors) : std::nullopt);
-        addPoint(kFails, sample.wallTimeMs, fails ? std::optional<double>(*fails) : std::nullopt);
+        add(kSnr, sample.wallTimeMs, sample.snrDb());
+        add(kMse, sample.wallTimeMs, sample.mseDb());
+        add(kErrors, sample.wallTimeMs, count(sample.correctedErrors));
+        add(kFails, sample.wallTimeMs, count(sample.linkFailCount));
     }
-    for (; dropsPlotted_ < history_.linkDrops().size(); ++dropsPlotted_)
-        addPoint(kDrops, samples[history_.linkDrops()[dropsPlotted_]].wallTimeMs, kDropRow);
-    for (; sidesPlotted_ < history_.sideChanges().size(); ++sidesPlotted_)
-        addPoint(kSides, samples[history_.sideChanges()[sidesPlotted_]].wallTimeMs, kSideRow);
-    for (int i = kSnr; i <= kSides; ++i) {
-        for (const QPointF& point : points[i]) {
-            if (i == kSnr || i == kMse) {
-                dbLow_ = anyDb_ ? std::min(dbLow_, point.y()) : point.y();
-                dbHigh_ = anyDb_ ? std::max(dbHigh_, point.y()) : point.y();
-                anyDb_ = true;
-            }
-            if (i == kErrors)
-                errorHigh_ = std::max(errorHigh_, point.y());
-            if (i == kFails)
-                failHigh_ = std::max(failHigh_, point.y());
-        }
-        if (!points[i].isEmpty())
-            series_[static_cast<std::size_t>(i)]->append(points[i]);
-    }
-    rescale();
+    for (; dropsMarked_ < history_.linkDrops().size(); ++dropsMarked_)
+        add(kDrops, samples[history_.linkDrops()[dropsMarked_]].wallTimeMs, kDropRow);
+    for (; sidesMarked_ < history_.sideChanges().size(); ++sidesMarked_)
+        add(kSides, samples[history_.sideChanges()[sidesMarked_]].wallTimeMs, kSideRow);
 }
 
-void LineHistoryWindow::rescale() {
+void LineHistoryWindow::widenRanges(const std::array<QList<QPointF>, kSeriesCount>& points) {
+    for (const auto index : {kSnr, kMse})
+        for (const QPointF& point : points[index]) {
+            dbLow_ = anyDb_ ? std::min(dbLow_, point.y()) : point.y();
+            dbHigh_ = anyDb_ ? std::max(dbHigh_, point.y()) : point.y();
+            anyDb_ = true;
+        }
+    for (const QPointF& point : points[kErrors])
+        errorHigh_ = std::max(errorHigh_, point.y());
+    for (const QPointF& point : points[kFails])
+        failHigh_ = std::max(failHigh_, point.y());
+}
+
+void LineHistoryWindow::rescaleTime() {
     const auto& samples = history_.samples();
     const qint64 first = samples.empty() ? platform::wallTimeMs() : samples.front().wallTimeMs;
     const qint64 last = samples.empty() ? first : samples.back().wallTimeMs;
-    const QDateTime from = QDateTime::fromMSecsSinceEpoch(first);
-    const QDateTime to = QDateTime::fromMSecsSinceEpoch(std::max(last, first + kMinimumSpanMs));
+    // Ticks on whole minutes of the local clock, so the labels read 08:00, 08:10, 08:20...
+    qint64 step = kTickStepsMinutes.back() * kMinuteMs;
+    for (const qint64 minutes : kTickStepsMinutes)
+        if (last - first <= minutes * kMinuteMs * kMostTickIntervals) {
+            step = minutes * kMinuteMs;
+            break;
+        }
+    const qint64 offset = qint64{platform::localUtcOffsetMinutes(first)} * kMinuteMs;
+    const qint64 from = (first + offset) / step * step - offset;
+    const qint64 intervals = std::max<qint64>(1, (last - from + step - 1) / step);
     for (QDateTimeAxis* time : {lineTime_, errorTime_}) {
-        time->setRange(from, to);
-        time->setFormat(last - first < 10 * kMinimumSpanMs ? "hh:mm:ss" : "hh:mm");
+        time->setRange(QDateTime::fromMSecsSinceEpoch(from),
+                       QDateTime::fromMSecsSinceEpoch(from + intervals * step));
+        time->setTickCount(static_cast<int>(intervals) + 1);
+        time->setFormat(intervals * step > 24 * 60 * kMinuteMs ? "dd MMM hh:mm" : "hh:mm");
     }
-    dbAxis_->setRange(anyDb_ ? std::floor(dbLow_) - 2 : 0, anyDb_ ? std::ceil(dbHigh_) + 2 : 50);
+}
+
+void LineHistoryWindow::rescaleValues() {
+    // A band below the lowest reading keeps the marks clear of the lines.
+    const double low = anyDb_ ? std::floor(dbLow_) - 2 : 0;
+    const double high = anyDb_ ? std::ceil(dbHigh_) + 2 : 50;
+    dbAxis_->setRange(low - (high - low) * 0.25, high);
     dbAxis_->applyNiceNumbers();
     errorAxis_->setRange(0, std::max(10.0, errorHigh_ * 1.1));
     errorAxis_->applyNiceNumbers();

@@ -2,7 +2,10 @@
 
 #include "monitor/line_history.h"
 
+#include <QList>
+#include <QPointF>
 #include <QWidget>
+#include <array>
 #include <cstddef>
 #include <string_view>
 #include <vector>
@@ -34,16 +37,21 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    static constexpr std::size_t kSeriesCount = 6;
+
     QChart* makeChart(const char* title, QDateTimeAxis*& time);
     QXYSeries* addSeries(QChart* chart, QXYSeries* series, const char* name, QValueAxis* axis,
                          QDateTimeAxis* time);
-    void plotSample(std::size_t index);
-    void rescale();
+    // The points of the samples, link drops and side changes not plotted yet, by series.
+    void collectPoints(std::array<QList<QPointF>, kSeriesCount>& points);
+    void widenRanges(const std::array<QList<QPointF>, kSeriesCount>& points);
+    void rescaleTime();
+    void rescaleValues();
 
     const monitor::LineHistory& history_;
-    std::size_t plotted_ = 0;      // samples plotted so far
-    std::size_t dropsPlotted_ = 0; // link drops and side changes marked so far
-    std::size_t sidesPlotted_ = 0;
+    std::size_t plotted_ = 0;     // samples plotted so far
+    std::size_t dropsMarked_ = 0; // link drops and side changes marked so far
+    std::size_t sidesMarked_ = 0;
     std::vector<QXYSeries*> series_;
     QDateTimeAxis* lineTime_ = nullptr;
     QDateTimeAxis* errorTime_ = nullptr;
