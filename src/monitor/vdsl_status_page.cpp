@@ -68,6 +68,8 @@ CStatus::CStatus() {
 
 CStatus::~CStatus() {
     monitor::killPollTimer(this);
+    // The window reads the history, which goes before the page's children do.
+    delete historyWindow_;
 }
 
 void CStatus::RefreshVdslStatus() {

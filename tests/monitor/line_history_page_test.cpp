@@ -153,20 +153,13 @@ TEST_F(LineHistoryPage, TheWindowOpensModelessFollowsThePollsAndSendsNothing) {
     EXPECT_EQ(timers_.size(), 1u);
 
     const auto& samples = history().samples();
-    for (const auto& [name, value] : std::vector<
-             std::pair<const char*, std::function<std::optional<double>(const LineSample&)>>>{
-             {"SNR (dB)", [](const LineSample& s) { return s.snrDb(); }},
-             {"MSE (dB)", [](const LineSample& s) { return s.mseDb(); }},
-             {"Corrected RS errors /s",
-              [](const LineSample& s) { return std::optional<double>(*s.correctedErrors); }},
-             {"Link Fail Counter",
-              [](const LineSample& s) { return std::optional<double>(*s.linkFailCount); }}}) {
-        const QXYSeries* series = shownWindow->series(name);
-        ASSERT_EQ(series->count(), static_cast<int>(samples.size())) << name;
-        for (std::size_t i = 0; i < samples.size(); ++i)
-            EXPECT_EQ(series->at(static_cast<int>(i)),
-                      QPointF(static_cast<double>(samples[i].wallTimeMs), *value(samples[i])))
-                << name << i;
+    for (const char* name : {"SNR (dB)", "MSE (dB)", "Corrected RS errors /s", "Link Fail Counter"})
+        EXPECT_EQ(shownWindow->series(name)->count(), static_cast<int>(samples.size())) << name;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const auto at = static_cast<int>(i);
+        EXPECT_EQ(shownWindow->series("MSE (dB)")->at(at),
+                  QPointF(static_cast<double>(samples[i].wallTimeMs), *samples[i].mseDb()));
+        EXPECT_EQ(shownWindow->series("Link Fail Counter")->at(at).y(), *samples[i].linkFailCount);
     }
     // Marked where the link went down (and the page back to Local), and at the click on Remote.
     EXPECT_EQ(history().linkDrops(), (std::vector<std::size_t>{4}));
