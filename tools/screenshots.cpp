@@ -8,6 +8,7 @@
 #include "app/port_dialog.h"
 #include "app/process_objects.h"
 #include "link/console_state.h"
+#include "monitor/line_history_window.h"
 #include "platform/clock.h"
 #include "platform/message_box.h"
 #include "platform/virtual_clock.h"
@@ -20,6 +21,7 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <cstdio>
 #include <cstdlib>
@@ -99,6 +101,25 @@ std::string slug(const std::string& text) {
     return name;
 }
 
+// An hour of polls on the VDSL page: the remote unit from minute 20, a line cut at minute 35 that
+// puts the page back on the local unit until the link is up again a minute later.
+void renderLineHistory(Renderer& renderer, CStatus& page, sim::UnitPair& pair,
+                       platform::VirtualClock& clock) {
+    constexpr int kPollsPerMinute = 15;
+    for (int poll = 1; poll <= 60 * kPollsPerMinute; ++poll) {
+        if (poll == 20 * kPollsPerMinute)
+            page.control<QRadioButton>(1046)->click();
+        if (poll == 35 * kPollsPerMinute)
+            pair.dropLink(60000);
+        clock.advance(4000);
+        page.onWindowTimer(64);
+    }
+    page.showLineHistory();
+    auto* window = page.findChild<LineHistoryWindow*>();
+    renderer.render(*window, "line_history");
+    window->close();
+}
+
 void renderMainSheet(Renderer& renderer, sim::UnitPair& pair, platform::VirtualClock& clock) {
     g_portHandle = std::make_unique<sim::SimulatedPort>(pair, clock);
     CMainTab sheet;
@@ -108,6 +129,7 @@ void renderMainSheet(Renderer& renderer, sim::UnitPair& pair, platform::VirtualC
     clock.advance(4000);
     sheet.vdslPage.onWindowTimer(64);
     renderer.render(sheet, "main_sheet_vdsl_status");
+    renderLineHistory(renderer, sheet.vdslPage, pair, clock);
     // A minute of traffic on the counters.
     clock.advance(60000);
     sheet.tabs()->setCurrentIndex(2);

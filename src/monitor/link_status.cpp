@@ -40,7 +40,7 @@ void checkLocal(const platform::DialogPage& page) {
     page.control<QRadioButton>(kRemoteButton)->setChecked(false);
 }
 
-void updateLinkStatus(CConsoleLink& link, platform::DialogPage& page) {
+std::optional<std::uint8_t> updateLinkStatus(CConsoleLink& link, platform::DialogPage& page) {
     // A unit that does not report its link state cannot be relied on to reach the remote unit:
     // that counts as link down. (The console answers a read of an unreachable remote unit with
     // a notice, and is then back on the local unit.)
@@ -50,12 +50,13 @@ void updateLinkStatus(CConsoleLink& link, platform::DialogPage& page) {
     if (state && (*state & kLinkUp) != 0) {
         showLinkStateInTitle(*mainWindow, true);
         remote->setEnabled(true);
-        return;
+        return state;
     }
     showLinkStateInTitle(*mainWindow, false);
     checkLocal(page);
     remote->setEnabled(false);
     link.SelectLocal();
+    return state;
 }
 
 } // namespace monitor

@@ -28,14 +28,15 @@ void requirePSideUnit(CConsoleLink& link, platform::WindowHandle page);
 void checkLocal(const platform::DialogPage& page);
 
 // The link check of a status page, on whichever unit the console addresses: the main window's
-// title tells the link state; with the link down the page falls back to the local unit.
-void updateLinkStatus(CConsoleLink& link, platform::DialogPage& page);
+// title tells the link state; with the link down the page falls back to the local unit. Returns
+// the link state read, nothing when the reply held no value.
+std::optional<std::uint8_t> updateLinkStatus(CConsoleLink& link, platform::DialogPage& page);
 
 } // namespace monitor
 
 // The link check of either status page: it needs only the page's link, its main window and its
 // side buttons.
 template <class StatusPage>
-void UpdateLinkStatus(StatusPage& page) {
-    monitor::updateLinkStatus(page.link, page);
+std::optional<std::uint8_t> UpdateLinkStatus(StatusPage& page) {
+    return monitor::updateLinkStatus(page.link, page);
 }

@@ -2,13 +2,16 @@
 
 #include "link/decoding.h"
 #include "link/registers.h"
+#include "monitor/line_history_window.h"
 #include "monitor/link_status.h"
 #include "monitor/poll_timer.h"
+#include "platform/clock.h"
 #include "res/templates.h"
 
 #include <QCheckBox>
 #include <QHideEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
 #include <optional>
@@ -20,6 +23,7 @@ constexpr int kMseBox = 1010;
 constexpr int kRsErrorBox = 1011;
 constexpr int kTransmitPowerBox = 1026;
 constexpr int kLinkFailBox = 1027;
+constexpr int kHistoryButton = 1047;
 
 struct Indicator {
     int control;
@@ -58,51 +62,73 @@ CStatus::CStatus() {
             [this] { link.SelectLocal(); });
     connect(control<QRadioButton>(monitor::kRemoteButton), &QRadioButton::clicked, this,
             [this] { link.SelectRemote(); });
+    connect(control<QPushButton>(kHistoryButton), &QPushButton::clicked, this,
+            [this] { showLineHistory(); });
 }
 
 CStatus::~CStatus() {
     monitor::killPollTimer(this);
+    // The window reads the history, which goes before the page's children do.
+    delete historyWindow_;
 }
 
 void CStatus::RefreshVdslStatus() {
-    UpdateLinkStatus(*this);
+    monitor::LineSample sample;
+    sample.wallTimeMs = platform::wallTimeMs(); // when the poll began
+    sample.linkCheck = UpdateLinkStatus(*this);
+    // After the link check: a link found down has put the page back on the local unit.
+    sample.side = control<QRadioButton>(monitor::kRemoteButton)->isChecked()
+                      ? monitor::LineSide::Remote
+                      : monitor::LineSide::Local;
     // A read without a value leaves what it feeds as it was for this poll.
-    const auto unitType = monitor::readRegister(link, kRegUnitType);
-    const auto downCode = monitor::readRegister(link, kRegDownstreamRate);
-    const auto upCode = monitor::readRegister(link, kRegUpstreamRate);
-    // Each unit measures the direction it receives and reports the power of the one it sends.
-    std::optional<std::uint8_t> lineCode;
-    std::optional<std::uint8_t> powerCode;
-    if (unitType) {
-        const bool sSide = (*unitType & kUnitTypeSSide) != 0;
-        lineCode = sSide ? upCode : downCode;
-        powerCode = sSide ? downCode : upCode;
-    }
-    if (const auto fails = monitor::readRegister(link, kRegLinkFailCounter))
-        linkFailCount = *fails;
-    if (const auto receiver = monitor::readRegister(link, kRegReceiverState))
-        showBits(*this, kReceiverIndicators, *receiver);
-    if (const auto corrected =
-            monitor::readRegisterBytes(link, kRegCorrectedErrors, kCorrectedErrorsWidth))
-        rsErrorCount = *corrected;
-    refreshLineReadings(lineCode, powerCode);
-    if (const auto state = monitor::readRegister(link, kRegLinkStateIndicators))
-        showBits(*this, kLinkIndicators, *state);
+    sample.unitType = monitor::readRegister(link, kRegUnitType);
+    sample.downstreamCode = monitor::readRegister(link, kRegDownstreamRate);
+    sample.upstreamCode = monitor::readRegister(link, kRegUpstreamRate);
+    sample.linkFailCount = monitor::readRegister(link, kRegLinkFailCounter);
+    if (sample.linkFailCount)
+        linkFailCount = *sample.linkFailCount;
+    sample.receiverBits = monitor::readRegister(link, kRegReceiverState);
+    if (sample.receiverBits)
+        showBits(*this, kReceiverIndicators, *sample.receiverBits);
+    sample.correctedErrors =
+        monitor::readRegisterBytes(link, kRegCorrectedErrors, kCorrectedErrorsWidth);
+    if (sample.correctedErrors)
+        rsErrorCount = *sample.correctedErrors;
+    refreshLineReadings(sample);
+    sample.linkStateBits = monitor::readRegister(link, kRegLinkStateIndicators);
+    if (sample.linkStateBits)
+        showBits(*this, kLinkIndicators, *sample.linkStateBits);
     transferFields();
+    recordSample(sample);
 }
 
-void CStatus::refreshLineReadings(std::optional<std::uint8_t> lineCode,
-                                  std::optional<std::uint8_t> powerCode) {
+void CStatus::refreshLineReadings(monitor::LineSample& sample) {
     // One reading of 8C99 feeds both the signal/noise ratio and the mean square error.
-    const auto noise = monitor::readRegisterBytes(link, kRegNoise, kNoiseWidth);
-    if (noise && lineCode) {
-        snrText = formatDb(SignalToNoiseDb(*noise, *lineCode));
-        mseText = formatDb(MeanSquareErrorDb(*noise, *lineCode));
+    sample.noise = monitor::readRegisterBytes(link, kRegNoise, kNoiseWidth);
+    if (sample.noise && sample.lineCode()) {
+        snrText = formatDb(sample.snrDb());
+        mseText = formatDb(sample.mseDb());
     }
     const auto level = monitor::readRegisterBytes(link, kRegTransmitLevel, kTransmitLevelWidth);
-    const auto gain = monitor::readRegister(link, kRegGainStep);
-    if (level && gain && powerCode)
-        txPowerText = formatDb(TransmitPowerDbmHz(*level, *gain, *powerCode));
+    if (level) // two bytes
+        sample.transmitLevel = static_cast<std::uint16_t>(*level);
+    sample.gainStep = monitor::readRegister(link, kRegGainStep);
+    if (sample.transmitLevel && sample.gainStep && sample.powerCode())
+        txPowerText = formatDb(sample.transmitPowerDbmHz());
+}
+
+void CStatus::recordSample(const monitor::LineSample& sample) {
+    history_.add(sample);
+    if (historyWindow_)
+        historyWindow_->follow();
+}
+
+void CStatus::showLineHistory() {
+    if (!historyWindow_)
+        historyWindow_ = new LineHistoryWindow(history_, this);
+    historyWindow_->show();
+    historyWindow_->raise();
+    historyWindow_->activateWindow();
 }
 
 void CStatus::transferFields() {

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "link/console_link.h"
+#include "monitor/line_history.h"
 #include "platform/dialog_host.h"
 #include "platform/window_timers.h"
 
+#include <QPointer>
 #include <cstdint>
 #include <string>
 
+class LineHistoryWindow;
 class QHideEvent;
 class QShowEvent;
 
@@ -34,14 +37,24 @@ public:
     std::string mseText;
     std::string txPowerText;
 
+    // Every completed poll of this page, for the whole life of the main sheet.
+    const monitor::LineHistory& lineHistory() const { return history_; }
+    // Opens the line history window, or brings it to the front when it is open already.
+    void showLineHistory();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
-    // The readings that depend on the rate codes; nothing is changed for a code not known.
-    void refreshLineReadings(std::optional<std::uint8_t> lineCode,
-                             std::optional<std::uint8_t> powerCode);
+    // The readings that depend on the rate codes, read into the poll's sample; nothing shown is
+    // changed when a value they need is missing.
+    void refreshLineReadings(monitor::LineSample& sample);
+    // Keeps the poll's sample and shows it in the history window if that is open.
+    void recordSample(const monitor::LineSample& sample);
     // Shows the five fields in their controls.
     void transferFields();
+
+    monitor::LineHistory history_;
+    QPointer<LineHistoryWindow> historyWindow_; // made at the first click, a child of the page
 };

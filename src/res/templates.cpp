@@ -126,6 +126,8 @@ DialogTemplate vdslStatusPage() {
     addIndicator(c, "Timing Converged", 1037, 185, 110, 300, 127);
     addIndicator(c, "ADC Saturation", 1038, 185, 110, 300, 135);
 
+    // Opens the line history window; the page's polls feed it, it never talks to the unit.
+    c.push_back({1047, ControlKind::PushButton, "History...", 14, 166, 55, 18});
     c.push_back(group("", 223, 158, 120, 30));
     c.push_back({1045, ControlKind::AutoRadioButton, "Local", 231, 166, 52, 18});
     c.push_back({1046, ControlKind::AutoRadioButton, "Remote", 291, 166, 48, 18});

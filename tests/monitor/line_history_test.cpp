@@ -1,0 +1,131 @@
+// The line history on its own: time stamps, link drops and side changes found between polls,
+// and the CSV file exactly as a spreadsheet receives it.
+#include "monitor/line_history_csv.h"
+#include "platform/virtual_clock.h"
+
+#include <gtest/gtest.h>
+#include <locale>
+
+namespace {
+
+using monitor::LineHistory;
+using monitor::LineSample;
+using monitor::LineSide;
+
+constexpr std::int64_t kEpoch = platform::VirtualClock::kEpochMs; // 2026-03-01 08:00:00 UTC
+constexpr std::int64_t kHourMs = 3600000;
+
+std::string utc(std::int64_t wallTimeMs) {
+    return monitor::isoTimeAtOffset(wallTimeMs, 0);
+}
+
+TEST(LineHistoryTime, IsoStampsAtAnyOffset) {
+    for (const auto& [ms, offset, expected] : {
+             std::tuple{kEpoch, 0, "2026-03-01T08:00:00.000+00:00"},
+             std::tuple{kEpoch + 4000, 60, "2026-03-01T09:00:04.000+01:00"},
+             std::tuple{kEpoch + 16 * kHourMs + 7, 600, "2026-03-02T10:00:00.007+10:00"},
+             std::tuple{kEpoch - 8 * kHourMs - 1, -330, "2026-02-28T18:29:59.999-05:30"},
+             std::tuple{std::int64_t{-1}, 0, "1969-12-31T23:59:59.999+00:00"},
+         })
+        EXPECT_EQ(monitor::isoTimeAtOffset(ms, offset), expected) << ms << " " << offset;
+}
+
+TEST(LineHistoryCsv, FieldsAreQuotedOnlyWhenTheyMustBe) {
+    for (const auto& [text, expected] : {
+             std::pair{"plain text /s", "plain text /s"},
+             std::pair{"a,b", "\"a,b\""},
+             std::pair{"say \"hi\"", "\"say \"\"hi\"\"\""},
+             std::pair{"two\r\nlines", "\"two\r\nlines\""},
+             std::pair{"", ""},
+         })
+        EXPECT_EQ(monitor::csvField(text), expected) << text;
+}
+
+// Side letter and link check per poll ('u' up, 'd' down, '?' no value), then the samples where a
+// link drop and a side change are found.
+struct Derivation {
+    const char* sides;
+    const char* links;
+    std::vector<std::size_t> drops;
+    std::vector<std::size_t> sideChanges;
+};
+
+TEST(LineHistoryEvents, DropsAndSideChangesComeFromConsecutivePolls) {
+    const Derivation cases[] = {
+        {"LLLL", "uuuu", {}, {}},       {"LRRL", "uudu", {2}, {1, 3}},
+        {"LLLL", "duud", {3}, {}}, // down from the start is no drop
+        {"LLLL", "u?du", {1}, {}}, // a check without value counts as down, as on the page
+        {"LLLL", "u?u?", {1, 3}, {}},   {"RLRL", "dddd", {}, {1, 2, 3}},
+        {"LLLLL", "ududd", {1, 3}, {}}, // down twice in a row is one drop
+    };
+    for (const Derivation& c : cases) {
+        LineHistory history;
+        for (std::size_t i = 0; c.sides[i] != '\0'; ++i) {
+            LineSample sample;
+            sample.side = c.sides[i] == 'R' ? LineSide::Remote : LineSide::Local;
+            if (c.links[i] != '?')
+                sample.linkCheck = c.links[i] == 'u' ? 0xFF : 0x7F;
+            history.add(sample);
+        }
+        EXPECT_EQ(history.linkDrops(), c.drops) << c.sides << " " << c.links;
+        EXPECT_EQ(history.sideChanges(), c.sideChanges) << c.sides << " " << c.links;
+    }
+}
+
+// A P-side unit on codes 00 down and 54 up: SNR 41.80, MSE 19.20, power -1.47.
+LineSample fullSample() {
+    LineSample s;
+    s.wallTimeMs = kEpoch + 4000;
+    s.linkCheck = 0x80;
+    s.unitType = 0x00;
+    s.downstreamCode = 0x00;
+    s.upstreamCode = 0x54;
+    s.linkFailCount = 3;
+    s.receiverBits = 0x85;
+    s.correctedErrors = 4000000000u;
+    s.noise = 100000;
+    s.transmitLevel = 1000;
+    s.gainStep = 0xF8;
+    s.linkStateBits = 0xA5;
+    return s;
+}
+
+TEST(LineHistoryCsv, HeaderThenOneRowPerPollWithEmptyCellsForWhatIsMissing) {
+    // With a comma as the decimal point where a stream would use one.
+    struct CommaPoint : std::numpunct<char> {
+        char do_decimal_point() const override { return ','; }
+    };
+    const std::locale before =
+        std::locale::global(std::locale(std::locale::classic(), new CommaPoint));
+    LineHistory history;
+    history.add(fullSample());
+    LineSample none;
+    none.wallTimeMs = kEpoch + 8000;
+    none.side = LineSide::Remote;
+    history.add(none);
+    LineSample sSide = fullSample(); // an S-side unit measures with the upstream code
+    sSide.wallTimeMs = kEpoch + 12000;
+    sSide.unitType = 0x10;
+    sSide.noise = 0;             // no finite ratio
+    sSide.downstreamCode = 0x0E; // a constellation without table entries
+    sSide.linkCheck = 0x7F;
+    history.add(sSide);
+    const std::string csv = monitor::lineHistoryCsv(history, utc);
+    std::locale::global(before);
+    EXPECT_EQ(csv, "Time,Side,Unit,Link,SNR (dB),MSE (dB),Corrected RS errors /s,Link Fail Counter,"
+                   "Transmitted Power (dBm/Hz),Downstream (Mbit/s),Upstream (Mbit/s),"
+                   "Full Constellation Link,Reduced Constellation Link,TC Synchronized,"
+                   "Ethernet Encapsulation Sync,Remote I/F Synchronized,Signal Detected,"
+                   "Micro Interruption Occurred,AGC Converged,Timing Converged,ADC Saturation\r\n"
+                   "2026-03-01T08:00:04.000+00:00,Local,P,up,41.80,19.20,4000000000,3,-1.47,"
+                   "45.5000,3.7917,1,0,1,0,1,0,1,1,0,1\r\n"
+                   "2026-03-01T08:00:08.000+00:00,Remote,,,,,,,,,,,,,,,,,,,\r\n"
+                   "2026-03-01T08:00:12.000+00:00,Local,S,down,,,4000000000,3,,,3.7917,"
+                   "1,0,1,0,1,0,1,1,0,1\r\n");
+    // A time stamp that needs quoting gets it.
+    const std::string quoted =
+        monitor::lineHistoryCsv(history, [](std::int64_t) { return "1 March, 08:00"; });
+    EXPECT_EQ(quoted.substr(quoted.find("\r\n") + 2, 24), "\"1 March, 08:00\",Local,P");
+}
+
+} // namespace
