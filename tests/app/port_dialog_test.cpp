@@ -66,13 +66,6 @@ TEST_F(PortDialogTest, ChoosingAnAdapterSetsThePortNumberThatOpensItsDevice) {
     EXPECT_EQ(platform::portDeviceName(2), "/dev/ttyS1");
 }
 
-TEST_F(PortDialogTest, ComOneIsSelectedFirstWhereverTheSortedListPutsIt) {
-    report({{"acm0", "/dev/acm0", ""}});
-    EXPECT_EQ(open(), (Lines{"acm0=3", "COM1=1", "COM2=2"}));
-    EXPECT_EQ(list().currentText(), "COM1");
-    EXPECT_EQ(detail().text(), "/dev/ttyS0");
-}
-
 // COM1 named through a link (as /dev/serial/by-id/ names adapters) is the port the system reports
 // under the link's target: one entry, with that port's description.
 TEST_F(PortDialogTest, ComOneThroughALinkIsNotListedTwice) {
@@ -90,12 +83,13 @@ TEST_F(PortDialogTest, ComOneThroughALinkIsNotListedTwice) {
     std::filesystem::remove_all(folder);
 }
 
-// A description too long for the line ends in an ellipsis and is whole in the tool tip; the
-// line stays inside the dialog.
-TEST_F(PortDialogTest, ALongDescriptionIsShortenedOnItsLine) {
+// COM1 is selected first wherever the sorted list puts it. A description too long for the line
+// ends in an ellipsis and is whole in the tool tip; the line stays inside the dialog.
+TEST_F(PortDialogTest, ComOneSelectedFirstAndALongDescriptionShortened) {
     const std::string description(120, 'x');
-    report({{"ttyS0", "/dev/ttyS0", description}});
-    open();
+    report({{"acm0", "/dev/acm0", ""}, {"ttyS0", "/dev/ttyS0", description}});
+    EXPECT_EQ(open(), (Lines{"acm0=3", "COM1=1", "COM2=2"}));
+    EXPECT_EQ(list().currentText(), "COM1");
     EXPECT_TRUE(detail().text().startsWith("/dev/ttyS0 - xxx"));
     EXPECT_LE(detail().fontMetrics().horizontalAdvance(detail().text()), detail().width());
     EXPECT_EQ(detail().toolTip().toStdString(), "/dev/ttyS0 - " + description);

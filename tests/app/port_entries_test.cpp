@@ -33,11 +33,6 @@ const std::array<std::string, 2> kLinuxDefaults = {"/dev/ttyS0", "/dev/ttyS1"};
 const std::array<std::string, 2> kWindowsDevices = {"\\\\.\\COM1", "\\\\.\\COM2"};
 
 const Case kCases[] = {
-    {"LinuxNothingReported",
-     PortNaming::DeviceFile,
-     {},
-     kLinuxDefaults,
-     {"COM1 1 /dev/ttyS0 | /dev/ttyS0", "COM2 2 /dev/ttyS1 | /dev/ttyS1"}},
     {"LinuxAdaptersNumberedFromThreeInListOrder",
      PortNaming::DeviceFile,
      {{"ttyUSB0", "/dev/ttyUSB0", "FT232R USB UART"},
@@ -52,20 +47,19 @@ const Case kCases[] = {
      {{"ttyUSB0", "/dev/ttyUSB0", "FT232R USB UART"}, {"ttyS1", "/dev/ttyS1", ""}},
      {"/dev/ttyUSB0", "/dev/ttyS1"},
      {"COM1 1 /dev/ttyUSB0 | /dev/ttyUSB0 - FT232R USB UART", "COM2 2 /dev/ttyS1 | /dev/ttyS1"}},
-    {"LinuxDuplicatesOnceWithTheFirstDescriptionGiven",
+    // Each device once, with the first description given; a port without a name takes its
+    // device's file name, one without a device cannot be opened.
+    {"LinuxDuplicatesNamelessAndDeviceless",
      PortNaming::DeviceFile,
      {{"ttyUSB0", "/dev/ttyUSB0", ""},
       {"ttyUSB0", "/dev/ttyUSB0", "CP2102"},
-      {"ttyUSB0", "/dev/ttyUSB0", "other"}},
+      {"ttyUSB0", "/dev/ttyUSB0", "other"},
+      {"", "/dev/rfcomm0", "Bluetooth"},
+      {"ttyX", "", "no device"}},
      kLinuxDefaults,
      {"COM1 1 /dev/ttyS0 | /dev/ttyS0", "COM2 2 /dev/ttyS1 | /dev/ttyS1",
-      "ttyUSB0 3 /dev/ttyUSB0 | /dev/ttyUSB0 - CP2102"}},
-    {"LinuxNamelessTakesTheFileNameAndDevicelessIsDropped",
-     PortNaming::DeviceFile,
-     {{"", "/dev/rfcomm0", "Bluetooth"}, {"ttyX", "", "no device"}},
-     kLinuxDefaults,
-     {"COM1 1 /dev/ttyS0 | /dev/ttyS0", "COM2 2 /dev/ttyS1 | /dev/ttyS1",
-      "rfcomm0 3 /dev/rfcomm0 | /dev/rfcomm0 - Bluetooth"}},
+      "rfcomm0 3 /dev/rfcomm0 | /dev/rfcomm0 - Bluetooth",
+      "ttyUSB0 4 /dev/ttyUSB0 | /dev/ttyUSB0 - CP2102"}},
     // The list sorts every text, case ignored: a name may come before COM1.
     {"LinuxSortedAsTheListSortsIgnoringCase",
      PortNaming::DeviceFile,
@@ -74,11 +68,6 @@ const Case kCases[] = {
      {"acm0 3 /dev/acm0 | /dev/acm0", "COM1 1 /dev/ttyS0 | /dev/ttyS0",
       "COM2 2 /dev/ttyS1 | /dev/ttyS1", "ttyUSB0 4 /dev/ttyUSB0 | /dev/ttyUSB0",
       "ttyusb1 5 /dev/ttyusb1 | /dev/ttyusb1"}},
-    {"WindowsNothingReported",
-     PortNaming::WindowsCom,
-     {},
-     kWindowsDevices,
-     {"COM1 1 \\\\.\\COM1 | ", "COM2 2 \\\\.\\COM2 | "}},
     // COMn keeps n; as text COM10 sorts between COM1 and COM2.
     {"WindowsComNumbersKeptAndSortedAsText",
      PortNaming::WindowsCom,
