@@ -65,8 +65,10 @@ std::string detailOf(const PortEntry& entry, const std::string& description,
 } // namespace
 
 bool sortsBefore(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) { return lower(x) < lower(y); });
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        // Non-ASCII letters after ASCII ones, as in the list.
+        return static_cast<unsigned char>(lower(x)) < static_cast<unsigned char>(lower(y));
+    });
 }
 
 std::vector<PortEntry> portEntries(const std::vector<platform::SystemPort>& reported,
