@@ -11,13 +11,17 @@
 #include "monitor/line_history_window.h"
 #include "platform/clock.h"
 #include "platform/message_box.h"
+#include "platform/port_list.h"
+#include "platform/port_open.h"
 #include "platform/virtual_clock.h"
 #include "platform/window_timers.h"
 #include "procedures/mode_dialog.h"
 #include "sim/simulated_port.h"
 #include "sim/unit_pair.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QMessageBox>
 #include <QPixmap>
@@ -120,6 +124,31 @@ void renderLineHistory(Renderer& renderer, CStatus& page, sim::UnitPair& pair,
     window->close();
 }
 
+// The port dialog on a machine without further ports, then with two USB adapters plugged in,
+// one of them chosen, and its list dropped.
+void renderPortDialogs(Renderer& renderer) {
+    platform::setPortLister([] { return std::vector<platform::SystemPort>{}; });
+    {
+        CPortDlg dialog;
+        renderer.render(dialog, "port_dialog");
+    }
+    platform::setPortLister([] {
+        return std::vector<platform::SystemPort>{{"ttyUSB0", "/dev/ttyUSB0", "FT232R USB UART"},
+                                                 {"ttyACM0", "/dev/ttyACM0", "Arduino Uno"}};
+    });
+    {
+        CPortDlg dialog;
+        dialog.show();
+        dialog.portCombo->setCurrentIndex(dialog.portCombo->findText(QStringLiteral("ttyUSB0")));
+        renderer.render(dialog, "port_dialog_usb");
+        dialog.portCombo->showPopup();
+        renderer.render(*dialog.portCombo->view()->window(), "port_dialog_usb_list");
+        dialog.portCombo->hidePopup();
+    }
+    platform::setPortLister({});
+    platform::setPortDevices({});
+}
+
 void renderMainSheet(Renderer& renderer, sim::UnitPair& pair, platform::VirtualClock& clock) {
     g_portHandle = std::make_unique<sim::SimulatedPort>(pair, clock);
     CMainTab sheet;
@@ -195,9 +224,7 @@ int main(int argc, char** argv) {
         ProcessObjects objects;
         objects.traceWindow.Create();
         sim::UnitPair pair(clock);
-        CPortDlg portDialog;
-        renderer.render(portDialog, "port_dialog");
-        portDialog.hide();
+        renderPortDialogs(renderer);
         renderer.render(objects.aboutBox, "about_box");
         objects.aboutBox.hide();
         renderMainSheet(renderer, pair, clock);

@@ -6,7 +6,8 @@
 
 // Process-wide console state, shared by every window and every link object.
 
-// Number of the COM port to open: 1 (COM1) or 2 (COM2). Only the port dialog changes it.
+// Number of the port to open: 1 (COM1), 2 (COM2) or a further port the system reported
+// (platform::portDeviceName tells its device). Only the port dialog changes it.
 extern int g_portNumber;
 // The open port; null when no port is open.
 extern std::unique_ptr<platform::SerialPort> g_portHandle;

@@ -12,9 +12,12 @@ namespace platform {
 
 namespace {
 PortOpener g_opener;
-}
+std::map<int, std::string> g_devices;
+} // namespace
 
 std::string portDeviceName(int portNumber) {
+    if (const auto it = g_devices.find(portNumber); it != g_devices.end())
+        return it->second;
 #ifdef _WIN32
     return "\\\\.\\COM" + std::to_string(portNumber);
 #else
@@ -33,6 +36,10 @@ OpenResult openSerialPort(int portNumber) {
 #else
     return openPosixSerialPort(portDeviceName(portNumber));
 #endif
+}
+
+void setPortDevices(std::map<int, std::string> devices) {
+    g_devices = std::move(devices);
 }
 
 void setPortOpener(PortOpener opener) {

@@ -210,6 +210,8 @@ DialogTemplate portDialog() {
                 group("", 5, 7, 145, 38),
                 label("Select Serial Port:", 15, 19, 58, 14, st::kCenterVertical),
                 {1024, ControlKind::PushButton, "About", 88, 53, 50, 14},
+                // The selected port's device and description, one line under the list.
+                {1023, ControlKind::Static, "", 15, 35, 130, 8, st::kNoPrefix},
             }};
 }
 

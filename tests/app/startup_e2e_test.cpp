@@ -8,10 +8,14 @@
 #include "link/console_state.h"
 #include "platform/message_box.h"
 #include "platform/modal_runner.h"
+#include "platform/port_list.h"
+#include "platform/port_open.h"
 #include "procedures/mode_dialog.h"
 #include "support/unitsim_process.h"
 
+#include <QComboBox>
 #include <QDialog>
+#include <QTest>
 #include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -24,16 +28,19 @@ class StartUpOverPtyTest : public ::testing::Test {
 protected:
     void SetUp() override {
         resetConsoleState();
-        // The port dialog is taken as the user leaves it (COM1); a main window is shown, so its
-        // initialisation runs, and closed at once.
+        // The port dialog is taken as the user leaves it (COM1 unless portChoice_ names another
+        // entry); a main window is shown, so its initialisation runs, and closed at once.
         platform::setModalRunner([this](QDialog& dialog) {
+            auto* ports = dynamic_cast<CPortDlg*>(&dialog);
             if (dynamic_cast<CMainTab*>(&dialog) != nullptr)
                 windows_.push_back("main sheet");
             else if (dynamic_cast<CModeDlg*>(&dialog) != nullptr)
                 windows_.push_back("mode dialog");
-            else if (dynamic_cast<CPortDlg*>(&dialog) != nullptr)
+            else if (ports != nullptr)
                 windows_.push_back("port dialog");
             dialog.show();
+            if (ports != nullptr)
+                choosePort(*ports->portCombo);
             dialog.hide();
             return int{QDialog::Rejected};
         });
@@ -43,10 +50,14 @@ protected:
                 boxes_.push_back(caption + ": " + text);
                 std::fprintf(stderr, "box [%s] %s\n", caption.c_str(), text.c_str());
             });
+        // The machine's own serial ports stay out of the port dialog.
+        platform::setPortLister([] { return std::vector<platform::SystemPort>{}; });
     }
     void TearDown() override {
         platform::setModalRunner({});
         platform::setMessageBoxHandler({});
+        platform::setPortLister({});
+        platform::setPortDevices({});
         ::unsetenv("QUILLON_COM1");
         resetConsoleState();
     }
@@ -58,7 +69,15 @@ protected:
         ::setenv("QUILLON_COM1", sim_->devicePath().c_str(), 1);
     }
 
+    // Moves the selection down to portChoice_, with the keys a user would press.
+    void choosePort(QComboBox& list) {
+        const int target = list.findText(QString::fromStdString(portChoice_));
+        while (target > list.currentIndex())
+            QTest::keyClick(&list, Qt::Key_Down);
+    }
+
     std::unique_ptr<testsupport::UnitsimProcess> sim_;
+    std::string portChoice_;
     std::vector<std::string> windows_;
     std::vector<std::string> boxes_;
 };
@@ -83,6 +102,22 @@ TEST_F(StartUpOverPtyTest, ReplyWithoutValueEndsWithNoAnswerAndStatusTwo) {
     EXPECT_EQ(windows_, (std::vector<std::string>{"port dialog"}));
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0], platform::applicationName() + ": No answer from device");
+}
+
+// The simulator's terminal reported as a USB adapter and chosen in the port dialog: the number
+// it gets opens that terminal with the same transport as COM1.
+TEST_F(StartUpOverPtyTest, AReportedAdapterChosenInThePortDialogIsOpened) {
+    startSimulator({"--attached", "p"});
+    ::unsetenv("QUILLON_COM1");
+    const std::string device = sim_->devicePath();
+    platform::setPortLister([device] {
+        return std::vector<platform::SystemPort>{{"ttyUSB0", device, "FT232R USB UART"}};
+    });
+    portChoice_ = "ttyUSB0";
+    EXPECT_EQ(runConfigurator(), 0);
+    EXPECT_EQ(windows_, (std::vector<std::string>{"port dialog", "main sheet"}));
+    EXPECT_EQ(g_portNumber, 3);
+    EXPECT_NE(sim_->log().find("rd 8c70"), std::string::npos) << sim_->log();
 }
 
 using StartUpOverPtyDeathTest = StartUpOverPtyTest;

@@ -4,6 +4,7 @@
 #include "platform/clock.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
+#include "platform/port_list.h"
 #include "platform/port_open.h"
 #include "platform/process_exit.h"
 #include "platform/trace.h"
@@ -31,9 +32,9 @@ struct RecordedSaveQuestion {
 };
 
 // Replaces every seam of the platform layer for the length of a test: a virtual clock, a trace
-// recorder, a message-box recorder, a save dialog answered by saveAnswer_ and an exit that throws
-// platform::ProcessExit. Restores the
-// real ones and the initial console state afterwards.
+// recorder, a message-box recorder, a save dialog answered by saveAnswer_, a port list without
+// ports and an exit that throws platform::ProcessExit. Restores the real ones and the initial
+// console state afterwards.
 class PlatformFixture : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -51,6 +52,8 @@ protected:
             saveQuestions_.push_back({caption, suggestedName, filter});
             return saveAnswer_;
         });
+        // The machine's own serial ports stay out of the port dialog.
+        platform::setPortLister([] { return std::vector<platform::SystemPort>{}; });
     }
     void TearDown() override {
         resetConsoleState();
@@ -60,6 +63,8 @@ protected:
         platform::setExitHandler({});
         platform::setSaveFileNameHandler({});
         platform::setPortOpener({});
+        platform::setPortLister({});
+        platform::setPortDevices({});
         platform::setWindowTimerBackend({});
         platform::setMainWindow(nullptr);
     }
