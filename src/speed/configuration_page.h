@@ -126,7 +126,6 @@ private:
 
     // The record of the Apply that runs, from its start; the search adds to it.
     void startRecording(std::int64_t startWallMs, std::uint8_t unitType);
-    ChosenProfile chosenProfile(const QComboBox& list, int index) const;
     void keepRecord(const std::string& trace);
 
     // The profiles of the file; the lists' items point into them.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "speed/speed_entry.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -40,24 +42,17 @@ struct AttemptRecord {
 // Why the search judged the attempt as it did: "Passed", or the first check that failed.
 std::string verdictText(const AttemptRecord& attempt);
 
-// A profile as the user chose it for one end of a range: the label and the register texts.
-struct ChosenProfile {
-    std::string label;
-    std::string rateCode;
-    std::string tuningHigh;
-    std::string tuningLow;
-};
-
 struct InstallationRecord {
     // Wall-clock milliseconds since the epoch, at the Apply's start and end.
     std::int64_t startWallMs = 0;
     std::int64_t endWallMs = 0;
     // The unit that answered the Apply's unit-type check, e.g. "P side (8c70 = 02)".
     std::string attachedUnit;
-    ChosenProfile upMin;
-    ChosenProfile upMax;
-    ChosenProfile downMin;
-    ChosenProfile downMax;
+    // The ends of the range the search used, as the file gives them.
+    CSpeedEntry upMin;
+    CSpeedEntry upMax;
+    CSpeedEntry downMin;
+    CSpeedEntry downMax;
     // The search direction as chosen when Apply was pressed; empty when none was.
     std::string order;
     std::vector<AttemptRecord> attempts;

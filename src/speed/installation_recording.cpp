@@ -20,22 +20,14 @@ void CSet::startRecording(std::int64_t startWallMs, std::uint8_t unitType) {
     recording_.emplace();
     recording_->startWallMs = startWallMs;
     recording_->attachedUnit = attachedUnitText(unitType);
-    recording_->upMin = chosenProfile(*upMaxList, upMinIndex);
-    recording_->upMax = chosenProfile(*upMaxList, upMaxIndex);
-    recording_->downMin = chosenProfile(*downMaxList, downMinIndex);
-    recording_->downMax = chosenProfile(*downMaxList, downMaxIndex);
+    recording_->upMin = upProfile(upMinIndex);
+    recording_->upMax = upProfile(upMaxIndex);
+    recording_->downMin = downProfile(downMinIndex);
+    recording_->downMax = downProfile(downMaxIndex);
     const int algorithm = selectedAlgorithm();
     if (algorithm >= 0)
         recording_->order = algorithmList->itemText(algorithm).toStdString();
     reportButton->setEnabled(false);
-}
-
-ChosenProfile CSet::chosenProfile(const QComboBox& list, int index) const {
-    if (index < 0 || index >= list.count())
-        return {"-", "", "", ""};
-    const auto& profile =
-        *static_cast<const CSpeedEntry*>(list.itemData(index).value<const void*>());
-    return {profile.label, profile.rateCode, profile.tuningHigh, profile.tuningLow};
 }
 
 void CSet::keepRecord(const std::string& trace) {

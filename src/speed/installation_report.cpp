@@ -76,7 +76,7 @@ std::string facts(const InstallationRecord& record) {
            "</table>\n";
 }
 
-std::string rangeRow(const char* end, const ChosenProfile& profile) {
+std::string rangeRow(const char* end, const CSpeedEntry& profile) {
     return std::string("<tr><th align=\"left\">") + end + "</th>" + cell(profile.label) +
            cell(withoutLineEnd(profile.rateCode)) + cell(withoutLineEnd(profile.tuningHigh)) +
            cell(withoutLineEnd(profile.tuningLow)) + "</tr>\n";

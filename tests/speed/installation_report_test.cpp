@@ -100,16 +100,25 @@ TEST_F(ZoneFixture, TimesAreLocalWithTheirOffset) {
     }
 }
 
+CSpeedEntry profile(const char* label, const char* rateCode, const char* tuningLow) {
+    CSpeedEntry entry;
+    entry.label = label;
+    entry.rateCode = rateCode;
+    entry.tuningHigh = "00";
+    entry.tuningLow = tuningLow;
+    return entry;
+}
+
 // A record with every kind of reading, labels and trace holding markup.
 InstallationRecord sampleRecord() {
     InstallationRecord record;
     record.startWallMs = kMarchFirst8Utc;
     record.endWallMs = kMarchFirst8Utc + 125000;
     record.attachedUnit = "P side (8c70 = 02)";
-    record.upMin = {"1.42", "68", "00", "b7\n"};
-    record.upMax = {"<&>", "58", "00", "b7\n"};
-    record.downMin = {"3.79", "54", "00", "4b"};
-    record.downMax = {"7.58", "34", "00", "4b"};
+    record.upMin = profile("1.42", "68", "b7\n");
+    record.upMax = profile("<&>", "58", "b7\n");
+    record.downMin = profile("3.79", "54", "4b");
+    record.downMax = profile("7.58", "34", "4b");
     record.order = "HIGH -> LOW";
     AttemptRecord noLink;
     noLink.downLabel = "7.58";
