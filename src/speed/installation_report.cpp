@@ -26,9 +26,15 @@ int utcOffsetMinutes(const std::tm& local, const std::tm& utc) {
     return (days * 24 + local.tm_hour - utc.tm_hour) * 60 + local.tm_min - utc.tm_min;
 }
 
-std::tm localTime(std::int64_t wallMs) {
+// A time the C library cannot convert gives the zero date rather than a crash.
+std::tm calendarTime(std::int64_t wallMs, bool local) {
     const auto seconds = static_cast<std::time_t>(wallMs / 1000);
-    return *std::localtime(&seconds);
+    const std::tm* time = local ? std::localtime(&seconds) : std::gmtime(&seconds);
+    return time != nullptr ? *time : std::tm{};
+}
+
+std::tm localTime(std::int64_t wallMs) {
+    return calendarTime(wallMs, true);
 }
 
 // A file field without the line feed that the file's last field keeps.
@@ -157,9 +163,8 @@ std::string reportFileName(const InstallationRecord& record) {
 }
 
 std::string localTimeText(std::int64_t wallMs) {
-    const auto seconds = static_cast<std::time_t>(wallMs / 1000);
     const std::tm local = localTime(wallMs);
-    const int offset = utcOffsetMinutes(local, *std::gmtime(&seconds));
+    const int offset = utcOffsetMinutes(local, calendarTime(wallMs, false));
     char text[64];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d UTC%c%02d:%02d",
                   local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
