@@ -18,6 +18,8 @@
 #include "procedures/mode_dialog.h"
 #include "sim/simulated_port.h"
 #include "sim/unit_pair.h"
+#include "speed/installation_report.h"
+#include "speed/report_pdf.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -25,6 +27,7 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <cstdio>
@@ -60,7 +63,11 @@ const std::vector<std::pair<std::string, std::string>> kBoxes = {
     {"", "Select the Algorithm"},
     {"", "can't read link status"},
     {"", "Can't read link status"},
+    {"", "The report could not be saved"},
 };
+
+// The installation report's first pages are enough to show its layout.
+constexpr int kReportPagesShown = 3;
 
 class Renderer {
 public:
@@ -74,11 +81,15 @@ public:
         if (!window.isVisible())
             window.show();
         QCoreApplication::processEvents();
+        save(window.grab().toImage(), name);
+    }
+    void save(const QImage& image, const std::string& name) {
         const std::string path = folder_ + "/" + name + suffix_;
-        if (!window.grab().save(QString::fromStdString(path)))
+        if (!image.save(QString::fromStdString(path)))
             std::fprintf(stderr, "cannot write %s\n", path.c_str());
         ++count_;
     }
+    int dotsPerInch() const { return static_cast<int>(96 * qApp->devicePixelRatio() + 0.5); }
     int count() const { return count_; }
 
 private:
@@ -149,6 +160,32 @@ void renderPortDialogs(Renderer& renderer) {
     platform::setPortDevices({});
 }
 
+void reportUnexpectedBox(platform::WindowHandle, const std::string& text,
+                         const std::string& caption) {
+    std::fprintf(stderr, "box while rendering [%s] %s\n", caption.c_str(), text.c_str());
+}
+
+// Apply over the whole range, HIGH to LOW, then the page with Report... enabled and the report.
+void renderAfterApply(Renderer& renderer, CMainTab& sheet) {
+    CSet& page = sheet.configPage;
+    sheet.tabs()->setCurrentIndex(0);
+    for (QComboBox* list : {page.upMaxList, page.downMaxList})
+        list->setCurrentIndex(list->count() - 1);
+    page.OnSelChangeUpMax();
+    page.OnSelChangeDownMax();
+    page.algorithmList->setCurrentIndex(0);
+    // The search ends with a box of its own, rendered with the others.
+    platform::setMessageBoxHandler(
+        [](platform::WindowHandle, const std::string&, const std::string&) {});
+    page.applyButton->click();
+    platform::setMessageBoxHandler(reportUnexpectedBox);
+    renderer.render(sheet, "main_sheet_configuration_after_apply");
+    const std::vector<QImage> pages = reportPageImages(
+        installationReportHtml(*page.installationRecord()), renderer.dotsPerInch());
+    for (std::size_t i = 0; i < pages.size() && i < kReportPagesShown; ++i)
+        renderer.save(pages[i], "installation_report_p" + std::to_string(i + 1));
+}
+
 void renderMainSheet(Renderer& renderer, sim::UnitPair& pair, platform::VirtualClock& clock) {
     g_portHandle = std::make_unique<sim::SimulatedPort>(pair, clock);
     CMainTab sheet;
@@ -163,6 +200,7 @@ void renderMainSheet(Renderer& renderer, sim::UnitPair& pair, platform::VirtualC
     clock.advance(60000);
     sheet.tabs()->setCurrentIndex(2);
     renderer.render(sheet, "main_sheet_ethernet_status");
+    renderAfterApply(renderer, sheet);
     platform::setMainWindow(nullptr);
 }
 
@@ -215,10 +253,7 @@ int main(int argc, char** argv) {
     platform::setWindowTimerBackend(
         {[](platform::WindowHandle, unsigned id, unsigned) { return id; },
          [](platform::WindowHandle, unsigned) { return true; }});
-    platform::setMessageBoxHandler(
-        [](platform::WindowHandle, const std::string& text, const std::string& caption) {
-            std::fprintf(stderr, "box while rendering [%s] %s\n", caption.c_str(), text.c_str());
-        });
+    platform::setMessageBoxHandler(reportUnexpectedBox);
     Renderer renderer(folder);
     {
         ProcessObjects objects;

@@ -4,6 +4,13 @@
 #include "platform/window.h"
 
 #include <cstdint>
+#include <optional>
+
+// Each unit's error sum as an error check counted it; a unit it did not count has none.
+struct ErrorSums {
+    std::optional<int> pSide;
+    std::optional<int> sSide;
+};
 
 // The console link of one window: the operations that move bytes over the one process-wide
 // serial port (the port itself is process-wide state, see console_state.h), the command layer
@@ -49,6 +56,8 @@ public:
     void RestartUnit(int pSide);
     void RestartWithLongTimeout();
     int CheckErrors();
+    // The same check, also telling each unit's sum.
+    int CheckErrors(ErrorSums& sums);
 
     platform::WindowHandle m_pOwnerWnd = nullptr;
 

@@ -91,14 +91,21 @@ int CConsoleLink::readErrorSum() {
 }
 
 int CConsoleLink::CheckErrors() {
+    ErrorSums ignored;
+    return CheckErrors(ignored);
+}
+
+int CConsoleLink::CheckErrors(ErrorSums& sums) {
     platform::appendTrace("\r\nCheck Error on P Side\r\n");
     const int pSideSum = readErrorSum();
+    sums.pSide = pSideSum;
     platform::appendTrace("\r\nP Side Error= " + std::to_string(pSideSum) + "\r\n");
     if (pSideSum != 0)
         return 0;
     platform::appendTrace("\r\nCheck Error on S Side\r\n");
     SelectRemote();
     const int sSideSum = readErrorSum();
+    sums.sSide = sSideSum;
     platform::appendTrace("\r\nS Side Error= " + std::to_string(sSideSum) + "\r\n");
     return sSideSum == 0 ? 1 : 0;
 }

@@ -87,6 +87,8 @@ DialogTemplate configurationPage() {
                 {1, ControlKind::DefPushButton, "&Apply", 152, 169, 55, 18},
                 {2, ControlKind::DefPushButton, "About", 256, 169, 55, 18},
                 {1059, ControlKind::ComboBox, "", 141, 193, 76, 39, st::kDropDown | st::kSort},
+                // Saves the installation report of the last Apply; enabled once there is one.
+                {1061, ControlKind::PushButton, "Report...", 48, 169, 55, 18, st::kDisabled},
             }};
 }
 

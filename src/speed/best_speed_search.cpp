@@ -4,6 +4,7 @@
 // units' EEPROM.
 #include "link/decoding.h"
 #include "link/registers.h"
+#include "platform/clock.h"
 #include "platform/trace.h"
 #include "speed/configuration_page.h"
 #include "speed/speed_profile_file.h"
@@ -32,8 +33,13 @@ std::string rateWrite(const char* reg, const std::string& field) {
 // --- Apply ------------------------------------------------------------------------------------
 
 void CSet::Apply() {
-    if (!attachedUnitIsPSide() || !bothDirectionsHaveProfiles() || !rangeIsValid())
+    // The installation report keeps the whole trace of the run, the unit-type check included.
+    const platform::TraceCapture capture;
+    const std::int64_t startWallMs = platform::wallTimeMs();
+    std::uint8_t unitType = 0;
+    if (!attachedUnitIsPSide(unitType) || !bothDirectionsHaveProfiles() || !rangeIsValid())
         return;
+    startRecording(startWallMs, unitType);
     platform::appendTrace("\r\nStarting procedure\r\n");
     SetStatus("Finding best speed in selected range...");
     applyButton->setEnabled(false);
@@ -45,11 +51,11 @@ void CSet::Apply() {
     SetStatus("Done");
     applyButton->setEnabled(true);
     refreshControls();
+    keepRecord(capture.text());
 }
 
-bool CSet::attachedUnitIsPSide() {
+bool CSet::attachedUnitIsPSide(std::uint8_t& unitType) {
     link.SelectLocal();
-    std::uint8_t unitType = 0;
     if (link.ReadRegister(kRegUnitType, unitType) == 0) {
         tell("No answer from device");
         return false;
@@ -210,17 +216,36 @@ int CSet::giveUp(AttemptResult result, bool hintWhenChecksFail) {
     return 0;
 }
 
+// Every attempt goes into the record of the run with what its checks read and how long it took.
 CSet::AttemptResult CSet::tryPair(int us, int ds) {
+    AttemptRecord attempt;
+    attempt.downLabel = downProfile(ds).label;
+    attempt.upLabel = upProfile(us).label;
+    const std::int64_t startMs = platform::clock().nowMs();
+    const AttemptResult result = judgePair(us, ds, attempt);
+    attempt.passed = result == AttemptResult::Passed;
+    attempt.durationMs = platform::clock().nowMs() - startMs;
+    if (recording_)
+        recording_->attempts.push_back(std::move(attempt));
+    return result;
+}
+
+CSet::AttemptResult CSet::judgePair(int us, int ds, AttemptRecord& attempt) {
     LoadConfiguration(us, ds);
     int linkUp = 0;
     WaitForLink(kLinkAfterLoadWaitS, linkUp);
     if (linkUp == 1) {
         // The error counters are read only when both ratios passed.
-        const bool passed = CheckSnr(us, ds) == 1 && link.CheckErrors() == 1;
+        ErrorSums sums;
+        const bool passed = checkSnr(us, ds, attempt) == 1 && link.CheckErrors(sums) == 1;
+        attempt.errorsP = sums.pSide;
+        attempt.errorsS = sums.sSide;
         return passed ? AttemptResult::Passed : AttemptResult::ChecksFailed;
     }
+    attempt.linkUp = false;
     LoadDefaults();
     WaitForLink(kLinkOnDefaultsWaitS, linkUp);
+    attempt.linkBackOnDefaults = linkUp == 1;
     return linkUp == 1 ? AttemptResult::LinkBackOnDefaults : AttemptResult::LinkLost;
 }
 
@@ -271,30 +296,38 @@ void CSet::WriteSpeedRegisters(int us, int ds) {
     link.WriteCommand("\n");
 }
 
+int CSet::CheckSnr(int us, int ds) {
+    AttemptRecord unrecorded;
+    return checkSnr(us, ds, unrecorded);
+}
+
 // The P side receives the upstream signal and is judged with the upstream profile's code; the
 // S side receives the downstream signal. The console ends on the P side.
-int CSet::CheckSnr(int us, int ds) {
+int CSet::checkSnr(int us, int ds, AttemptRecord& attempt) {
     platform::appendTrace("\r\nChecking signal/noise ratio\r\n");
     SetStatus("Checking signal/noise ratio...");
     link.SelectLocal();
-    if (!sideSnrPasses(upProfile(us)))
+    attempt.snrP = readSideSnr(upProfile(us));
+    if (!attempt.snrP->passed)
         return 0;
     link.SelectRemote();
-    const bool sSidePasses = sideSnrPasses(downProfile(ds));
+    attempt.snrS = readSideSnr(downProfile(ds));
     link.SelectLocal();
-    return sSidePasses ? 1 : 0;
+    return attempt.snrS->passed ? 1 : 0;
 }
 
 // The addressed unit's ratio for the profile it receives. A reading without a value, a rate code
 // without a digit or one whose constellation has no reference gives no ratio, and no ratio is
 // not a pass.
-bool CSet::sideSnrPasses(const CSpeedEntry& received) {
+SideSnrReading CSet::readSideSnr(const CSpeedEntry& received) {
+    SideSnrReading reading;
     std::uint32_t v = 0;
     if (link.ReadRegisterBytes(kRegNoiseCheck, v, kNoiseWidth) == 0)
-        return false;
+        return reading;
+    reading.value = v;
     const std::optional<std::uint64_t> code = parseRateCode(received.rateCode);
-    if (!code)
-        return false;
-    const std::optional<double> snr = SignalToNoiseDb(v, static_cast<std::uint8_t>(*code & 0xFF));
-    return snr && snrPasses(*snr);
+    if (code)
+        reading.db = SignalToNoiseDb(v, static_cast<std::uint8_t>(*code & 0xFF));
+    reading.passed = reading.db && snrPasses(*reading.db);
+    return reading;
 }

@@ -27,6 +27,7 @@ constexpr int kStatusBox = 1010;
 constexpr int kDownActualBox = 1011;
 constexpr int kUpActualBox = 1020;
 constexpr int kAlgorithmList = 1059;
+constexpr int kReportButton = 1061;
 
 constexpr std::int64_t kLinkPollMs = 1000;
 constexpr std::int64_t kSSideSavePauseMs = 2000;
@@ -55,6 +56,7 @@ void CSet::bindControls() {
     upMaxList = control<QComboBox>(kUpMaxList);
     upMinList = control<QComboBox>(kUpMinList);
     downMinList = control<QComboBox>(kDownMinList);
+    reportButton = control<QPushButton>(kReportButton);
     // Typing in the direction list's edit field chooses nothing and adds no item.
     algorithmList->setInsertPolicy(QComboBox::NoInsert);
 }
@@ -67,6 +69,7 @@ void CSet::connectHandlers() {
     connect(applyButton, &QPushButton::clicked, this, [this] { OnOK(); });
     connect(control<QPushButton>(kAboutButton), &QPushButton::clicked, this,
             [this] { showAboutBox(this); });
+    connect(reportButton, &QPushButton::clicked, this, [this] { OnReport(); });
 }
 
 void CSet::keyPressEvent(QKeyEvent* event) {
@@ -281,5 +284,7 @@ void CSet::ShowInstallHint() {
 }
 
 void CSet::tell(const std::string& text) {
+    if (recording_)
+        recording_->messages.push_back(text);
     platform::messageBox(this, text);
 }

@@ -2,9 +2,11 @@
 
 #include "link/console_link.h"
 #include "platform/dialog_host.h"
+#include "speed/installation_record.h"
 #include "speed/speed_entry.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,9 @@ public:
     int upMaxIndex = 0;
     int downMinIndex = 0;
     int downMaxIndex = 0;
+    // Saves the installation report of the last Apply that ran its procedure; disabled until
+    // there is one and while an Apply runs.
+    QPushButton* reportButton = nullptr; // 1061
 
     // --- Selection handlers: each stores its list's new selection ---
     void OnSelChangeUpMin();
@@ -63,6 +68,11 @@ public:
     int LoadConfiguration(int us, int ds);
     void WriteSpeedRegisters(int us, int ds);
     int CheckSnr(int us, int ds);
+
+    // --- Installation report (installation_recording.cpp) ---
+    void OnReport();
+    // The record of the last Apply that got past its checks, if any.
+    const std::optional<InstallationRecord>& installationRecord() const { return lastRecord_; }
 
 protected:
     void initialize() override;
@@ -95,7 +105,7 @@ private:
     void tell(const std::string& text);
 
     // Apply's steps.
-    bool attachedUnitIsPSide();
+    bool attachedUnitIsPSide(std::uint8_t& unitType);
     bool bothDirectionsHaveProfiles();
     bool rangeIsValid();
     void prepareAndSearch();
@@ -109,10 +119,18 @@ private:
     AttemptResult climb(int& index, int minIndex, int maxIndex, Attempt attempt);
     int giveUp(AttemptResult result, bool hintWhenChecksFail);
     AttemptResult tryPair(int us, int ds);
-    bool sideSnrPasses(const CSpeedEntry& received);
+    AttemptResult judgePair(int us, int ds, AttemptRecord& attempt);
+    int checkSnr(int us, int ds, AttemptRecord& attempt);
+    SideSnrReading readSideSnr(const CSpeedEntry& received);
     int saveFoundPair();
+
+    // The record of the Apply that runs, from its start; the search adds to it.
+    void startRecording(std::int64_t startWallMs, std::uint8_t unitType);
+    void keepRecord(const std::string& trace);
 
     // The profiles of the file; the lists' items point into them.
     std::vector<CSpeedEntry> upProfiles_;
     std::vector<CSpeedEntry> downProfiles_;
+    std::optional<InstallationRecord> recording_;
+    std::optional<InstallationRecord> lastRecord_;
 };

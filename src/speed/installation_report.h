@@ -1,0 +1,27 @@
+#pragma once
+
+#include "speed/installation_record.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The installation report of one Apply as HTML, ready to be laid out on pages. Labels come from
+// the profile file and the trace from the unit: every text is escaped before it goes in.
+
+std::string installationReportHtml(const InstallationRecord& record);
+
+// The file name offered for the report, from the Apply's start in local time:
+// "installation-2026-03-01-0900.pdf".
+std::string reportFileName(const InstallationRecord& record);
+
+// Local time with its offset from UTC, e.g. "2026-03-01 09:00:00 UTC+01:00".
+std::string localTimeText(std::int64_t wallMs);
+
+// A text for HTML: markup characters as entities, control characters as <XX> in hex, the rest
+// (UTF-8) as it stands.
+std::string htmlEscaped(std::string_view text);
+
+// The trace as monospaced HTML lines: a line feed (with the carriage return before it) ends a
+// line; bytes are taken as Latin-1, as the trace window shows them, and escaped.
+std::string traceHtml(std::string_view trace);

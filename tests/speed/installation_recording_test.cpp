@@ -1,0 +1,177 @@
+// The record each Apply leaves on the Configuration page, taken from real searches on the
+// simulated pair, and the Report... button that saves it.
+#include "speed/configuration_fixture.h"
+#include "speed/installation_report.h"
+
+#include <QLineEdit>
+#include <gtest/gtest.h>
+
+namespace speedtest {
+namespace {
+
+using sim::Side;
+
+const std::string kFallBack =
+    "Configuration can not be achieved\r\nDefault Configuration has been loaded";
+
+struct InstallationRecording : ConfigurationFixture {
+    void SetUp() override {
+        ConfigurationFixture::SetUp();
+        ::setenv("TZ", "UTC0", 1);
+        ::tzset();
+    }
+    void TearDown() override {
+        ::unsetenv("TZ");
+        ::tzset();
+        ConfigurationFixture::TearDown();
+    }
+    // Opens the page on the line and applies the range in the order given.
+    void apply(const char* line, int order, const char* min = "00", const char* max = "33") {
+        makePair(lineWhere(line));
+        openPage();
+        setRange(min, max);
+        choose(page_->algorithmList, order);
+        trace_.clear();
+        appliedAtMs_ = clock_.nowMs();
+        page_->applyButton->click();
+    }
+    const InstallationRecord& record() const { return *page_->installationRecord(); }
+    std::vector<std::string> verdicts() const {
+        std::vector<std::string> texts;
+        for (const AttemptRecord& attempt : record().attempts)
+            texts.push_back(attempt.downLabel + "/" + attempt.upLabel + " " + verdictText(attempt));
+        return texts;
+    }
+    std::int64_t appliedAtMs_ = 0;
+};
+
+// A clean search: the record holds what the run read, its own trace and its times.
+TEST_F(InstallationRecording, CleanSearchIsRecordedAsItRan) {
+    apply("cccc cccc cccc cccc", kHL);
+    ASSERT_TRUE(page_->installationRecord());
+    const InstallationRecord& r = record();
+    EXPECT_EQ(r.startWallMs, platform::VirtualClock::kEpochMs + appliedAtMs_);
+    EXPECT_EQ(r.endWallMs, platform::VirtualClock::kEpochMs + clock_.nowMs());
+    EXPECT_TRUE(std::regex_match(r.attachedUnit, std::regex(R"(P side \(8c70 = [0-9a-f]{2}\))")));
+    EXPECT_EQ(r.upMin.label + r.upMax.label + r.downMin.label + r.downMax.label,
+              "1.425.693.7911.38");
+    EXPECT_EQ(r.downMax.rateCode + r.downMax.tuningHigh + r.downMax.tuningLow, "32004b");
+    EXPECT_EQ(r.order, "HIGH -> LOW");
+    EXPECT_EQ(verdicts(), std::vector<std::string>{"11.38/5.69 Passed"});
+    const AttemptRecord& a = r.attempts[0];
+    ASSERT_TRUE(a.snrP && a.snrS);
+    EXPECT_TRUE(a.snrP->passed && a.snrS->passed && *a.snrP->db >= 6.0 && *a.snrS->db >= 6.0);
+    EXPECT_EQ(a.errorsP, 0);
+    EXPECT_EQ(a.errorsS, 0);
+    // Two error-count pauses of 4 s per unit, and the console time on top.
+    EXPECT_GT(a.durationMs, 16000);
+    EXPECT_LT(a.durationMs, 21000);
+    EXPECT_EQ(r.messages, std::vector<std::string>{"Configuration saved"});
+    EXPECT_EQ(r.finalStatus, "Done");
+    EXPECT_EQ(r.downActual + "/" + r.upActual, "11.38/5.69");
+    // The whole run from the unit-type check on, as the trace window got it.
+    EXPECT_EQ(r.trace, trace_);
+    EXPECT_LT(r.trace.find("rd 8c70"), r.trace.find("\r\nStarting procedure\r\n"));
+    EXPECT_TRUE(r.trace.ends_with("\r\nDone\r\n"));
+}
+
+// Failing attempts say why, with the readings the search made and no others.
+TEST_F(InstallationRecording, FailedAttemptsTellWhy) {
+    // Downstream 11.38: upstream 5.69 does not train, 2.84 reads 3 dB at the P side, 1.90 counts
+    // errors at the S side, 1.42 is clean.
+    apply("cccc cccc cccc cepn", kHL);
+    EXPECT_EQ(verdicts(),
+              (std::vector<std::string>{"11.38/5.69 No link (back on the defaults)",
+                                        "11.38/2.84 SNR below 6 dB on P side",
+                                        "11.38/1.90 Errors on S side", "11.38/1.42 Passed"}));
+    const auto& attempts = record().attempts;
+    EXPECT_FALSE(attempts[0].linkUp || attempts[0].snrP || attempts[0].errorsP);
+    EXPECT_GT(attempts[0].durationMs, 5000); // the 5 s wait for the pair's link, and more
+    ASSERT_TRUE(attempts[1].snrP && attempts[1].snrP->db);
+    EXPECT_LT(*attempts[1].snrP->db, 6.0);
+    EXPECT_FALSE(attempts[1].snrS || attempts[1].errorsP);
+    EXPECT_EQ(attempts[2].errorsP, 0);
+    EXPECT_GT(attempts[2].errorsS.value_or(0), 0);
+    // The sums are the ones the error check traced.
+    EXPECT_NE(record().trace.find("\r\nS Side Error= " + std::to_string(*attempts[2].errorsS)),
+              std::string::npos);
+    EXPECT_EQ(record().messages, std::vector<std::string>{"Configuration saved"});
+}
+
+TEST_F(InstallationRecording, FallBackIsTheOutcome) {
+    apply("eeee eeee eeee eeee", kLH, "11", "33");
+    EXPECT_EQ(verdicts(), std::vector<std::string>{"5.69/1.90 Errors on S side"});
+    EXPECT_EQ(record().order, "LOW  -> HIGH");
+    EXPECT_EQ(record().messages, std::vector<std::string>{kFallBack});
+    EXPECT_EQ(record().downActual + "/" + record().upActual, "3.79/1.42"); // the defaults
+}
+
+// Applies refused at their checks change nothing on the units and keep the record before them;
+// one that ran, even without a search, replaces it.
+TEST_F(InstallationRecording, ButtonFollowsTheRecords) {
+    makePair();
+    openPage();
+    EXPECT_FALSE(page_->reportButton->isEnabled());
+    EXPECT_FALSE(page_->installationRecord());
+    std::vector<bool> enabledWhileRunning;
+    pair_->onCommand([this, &enabledWhileRunning](const sim::LoggedCommand& command) {
+        if (command.text == "rd 8c71")
+            enabledWhileRunning.push_back(page_->reportButton->isEnabled());
+    });
+    setRange("00", "00");
+    page_->applyButton->click();
+    EXPECT_EQ(std::ranges::count(enabledWhileRunning, true), 0);
+    EXPECT_FALSE(enabledWhileRunning.empty());
+    ASSERT_TRUE(page_->installationRecord());
+    EXPECT_TRUE(page_->reportButton->isEnabled());
+    const std::int64_t firstStart = record().startWallMs;
+
+    setRange("10", "00"); // upstream Max below Min
+    page_->applyButton->click();
+    pair_->setAttached(Side::S);
+    page_->applyButton->click();
+    EXPECT_EQ(boxTexts().size(), 3u);
+    EXPECT_EQ(record().startWallMs, firstStart);
+    EXPECT_TRUE(page_->reportButton->isEnabled());
+
+    // "Select the Algorithm" comes after the S side went to Install mode and restarted.
+    pair_->setAttached(Side::P);
+    setRange("00", "00");
+    page_->algorithmList->setCurrentIndex(-1);
+    page_->applyButton->click();
+    EXPECT_GT(record().startWallMs, firstStart);
+    EXPECT_TRUE(record().attempts.empty());
+    EXPECT_EQ(record().messages, std::vector<std::string>{"Select the Algorithm"});
+    EXPECT_EQ(record().order, "");
+}
+
+// Report... asks where, writes one PDF there and sends nothing to the units; a cancel writes
+// nothing, a failed write says so.
+TEST_F(InstallationRecording, ReportIsSavedWhereTheUserSays) {
+    apply("cccc cccc cccc cccc", kHL, "00", "00");
+    const std::size_t sentBefore = pair_->commandLog().size();
+    const auto folder = std::filesystem::current_path();
+    boxes_.clear();
+
+    page_->reportButton->click(); // cancelled
+    ASSERT_EQ(saveQuestions_.size(), 1u);
+    EXPECT_EQ(saveQuestions_[0].suggestedName, reportFileName(record()));
+    EXPECT_EQ(saveQuestions_[0].suggestedName.substr(0, 24), "installation-2026-03-01-");
+    EXPECT_EQ(saveQuestions_[0].filter, "PDF files (*.pdf)");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1); // speedconf.txt
+
+    saveAnswer_ = (folder / "report.pdf").string();
+    page_->reportButton->click();
+    std::ifstream file(*saveAnswer_, std::ios::binary);
+    const std::string pdf((std::istreambuf_iterator<char>(file)), {});
+    EXPECT_TRUE(pdf.starts_with("%PDF-"));
+    EXPECT_TRUE(boxes_.empty());
+
+    saveAnswer_ = (folder / "no-such-folder" / "report.pdf").string();
+    page_->reportButton->click();
+    EXPECT_EQ(boxTexts(), std::vector<std::string>{"The report could not be saved"});
+    EXPECT_EQ(pair_->commandLog().size(), sentBefore);
+}
+
+} // namespace
+} // namespace speedtest

@@ -1,0 +1,203 @@
+// The installation report's content: verdicts, HTML (escaping, missing readings, times) and the
+// PDF it becomes.
+#include "speed/installation_report.h"
+#include "speed/report_pdf.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr std::int64_t kMarchFirst8Utc = 1772352000000; // 2026-03-01 08:00:00 UTC
+
+// Local time follows the zone given, for the length of a test.
+class ZoneFixture : public ::testing::Test {
+protected:
+    void setZone(const char* zone) {
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    void TearDown() override {
+        if (saved_)
+            ::setenv("TZ", saved_->c_str(), 1);
+        else
+            ::unsetenv("TZ");
+        ::tzset();
+    }
+
+private:
+    const std::optional<std::string> saved_ =
+        std::getenv("TZ") ? std::optional<std::string>(std::getenv("TZ")) : std::nullopt;
+};
+
+SideSnrReading snr(std::optional<std::uint32_t> value, std::optional<double> db) {
+    return {value, db, db && *db >= 6.0};
+}
+
+std::size_t countOf(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+AttemptRecord attempt(std::optional<SideSnrReading> p, std::optional<SideSnrReading> s = {},
+                      std::optional<int> errorsP = {}, std::optional<int> errorsS = {}) {
+    AttemptRecord record;
+    record.snrP = p;
+    record.snrS = s;
+    record.errorsP = errorsP;
+    record.errorsS = errorsS;
+    record.passed = p && s && p->passed && s->passed && errorsP == 0 && errorsS == 0;
+    return record;
+}
+
+// The first check that failed, in the order the search makes them.
+TEST(InstallationRecord, VerdictNamesTheCheckThatFailed) {
+    AttemptRecord linkDown;
+    linkDown.linkUp = false;
+    AttemptRecord linkBack = linkDown;
+    linkBack.linkBackOnDefaults = true;
+    const SideSnrReading good = snr(1, 60.0);
+    const std::vector<std::pair<AttemptRecord, std::string>> cases = {
+        {linkDown, "No link (not back on the defaults)"},
+        {linkBack, "No link (back on the defaults)"},
+        {attempt(snr(2630268, 5.99)), "SNR below 6 dB on P side"},
+        {attempt(snr(std::nullopt, std::nullopt)), "No SNR reading on P side"},
+        {attempt(good, snr(1, std::nullopt)), "No SNR for the rate code on S side"},
+        {attempt(good, snr(9000000, 3.0)), "SNR below 6 dB on S side"},
+        {attempt(good, snr(0, INFINITY), 7), "Errors on P side"},
+        {attempt(good, good, 0, -2), "Errors on S side"}, // a sum that wrapped
+        {attempt(good, good, 0, 0), "Passed"},
+    };
+    for (const auto& [attempt, verdict] : cases)
+        EXPECT_EQ(verdictText(attempt), verdict);
+    EXPECT_EQ(attachedUnitText(0x02), "P side (8c70 = 02)");
+    EXPECT_EQ(attachedUnitText(0x12), "S side (8c70 = 12)");
+}
+
+TEST_F(ZoneFixture, TimesAreLocalWithTheirOffset) {
+    const std::int64_t newYearUtc = 1767225600000 + 30 * 60000; // 2026-01-01 00:30 UTC
+    const std::vector<std::tuple<const char*, std::int64_t, std::string, std::string>> cases = {
+        {"CET-1CEST,M3.5.0,M10.5.0/3", kMarchFirst8Utc + 59999, "2026-03-01 09:00:59 UTC+01:00",
+         "installation-2026-03-01-0900.pdf"},
+        {"UTC0", kMarchFirst8Utc, "2026-03-01 08:00:00 UTC+00:00",
+         "installation-2026-03-01-0800.pdf"},
+        {"NST3:30", kMarchFirst8Utc, "2026-03-01 04:30:00 UTC-03:30",
+         "installation-2026-03-01-0430.pdf"},
+        // The day, and here the year, before the one in UTC.
+        {"EST5", newYearUtc, "2025-12-31 19:30:00 UTC-05:00", "installation-2025-12-31-1930.pdf"},
+    };
+    for (const auto& [zone, wallMs, text, fileName] : cases) {
+        SCOPED_TRACE(zone);
+        setZone(zone);
+        EXPECT_EQ(localTimeText(wallMs), text);
+        InstallationRecord record;
+        record.startWallMs = wallMs;
+        EXPECT_EQ(reportFileName(record), fileName);
+    }
+}
+
+CSpeedEntry profile(const char* label, const char* rateCode, const char* tuningLow) {
+    CSpeedEntry entry;
+    entry.label = label;
+    entry.rateCode = rateCode;
+    entry.tuningHigh = "00";
+    entry.tuningLow = tuningLow;
+    return entry;
+}
+
+// A record with every kind of reading, labels and trace holding markup.
+InstallationRecord sampleRecord() {
+    InstallationRecord record;
+    record.startWallMs = kMarchFirst8Utc;
+    record.endWallMs = kMarchFirst8Utc + 125000;
+    record.attachedUnit = "P side (8c70 = 02)";
+    record.upMin = profile("1.42", "68", "b7\n");
+    record.upMax = profile("<&>", "58", "b7\n");
+    record.downMin = profile("3.79", "54", "4b");
+    record.downMax = profile("7.58", "34", "4b");
+    record.order = "HIGH -> LOW";
+    AttemptRecord noLink;
+    noLink.downLabel = "7.58";
+    noLink.upLabel = "<&>";
+    noLink.linkUp = false;
+    noLink.linkBackOnDefaults = true;
+    noLink.durationMs = 61234;
+    AttemptRecord clean;
+    clean.downLabel = "3.79";
+    clean.upLabel = "1.42";
+    clean.snrP = snr(2630267, 6.0000001);
+    clean.snrS = snr(0, INFINITY);
+    clean.errorsP = 0;
+    clean.errorsS = 0;
+    clean.passed = true;
+    clean.durationMs = 21000;
+    AttemptRecord lowS = clean;
+    lowS.snrS = snr(2630268, 5.9999);
+    lowS.errorsP = lowS.errorsS = std::nullopt;
+    lowS.passed = false;
+    record.attempts = {noLink, lowS, clean};
+    record.messages = {"Configuration can not be achieved\r\nDefault Configuration has been loaded",
+                       "Configuration saved"};
+    record.finalStatus = "Done";
+    record.downActual = "3.79";
+    record.upActual = "1.42";
+    record.trace = "\r\nStarting procedure\r\nrd 8c70\n\r\n: 02 \r\nL>\x05R>caf\xe9 <b>\r";
+    return record;
+}
+
+// Labels and trace come from the file and the unit: they go in escaped, and a reading the search
+// did not make shows as "-". A ratio is rounded down so a refused one never reads 6.00 dB.
+TEST(InstallationReportHtml, HoldsTheRunEscaped) {
+    const std::string html = installationReportHtml(sampleRecord());
+    const std::vector<std::string> parts = {
+        "<tr><th align=\"left\">Attached unit</th><td>P side (8c70 = 02)</td></tr>",
+        "<tr><th align=\"left\">Search order</th><td>HIGH -&gt; LOW</td></tr>",
+        "<tr><th align=\"left\">Upstream Max</th><td>&lt;&amp;&gt;</td><td>58</td><td>00</td>"
+        "<td>b7</td></tr>",
+        "<tr><th>Downstream</th><th>Upstream</th><th>SNR P</th><th>SNR S</th><th>Errors P</th>"
+        "<th>Errors S</th><th>Verdict</th><th>Time</th></tr>",
+        "<tr><td>7.58</td><td>&lt;&amp;&gt;</td><td>-</td><td>-</td><td>-</td><td>-</td>"
+        "<td>No link (back on the defaults)</td><td>61.2 s</td></tr>",
+        "<tr><td>3.79</td><td>1.42</td><td>6.00 dB</td><td>5.99 dB</td><td>-</td><td>-</td>"
+        "<td>SNR below 6 dB on S side</td><td>21.0 s</td></tr>",
+        "<tr><td>3.79</td><td>1.42</td><td>6.00 dB</td><td>no noise</td><td>0</td><td>0</td>"
+        "<td>Passed</td><td>21.0 s</td></tr>",
+        "<td>Configuration can not be achieved<br>Default Configuration has been loaded</td>",
+        "<td>Configuration saved</td>",
+        "<th align=\"left\">Status</th><td>Done</td>",
+        "<th align=\"left\">Downstream (Mbps)</th><td>3.79</td>",
+        "<pre>\nStarting procedure\nrd 8c70\n\n: 02 \nL&gt;&lt;05&gt;R&gt;caf&#233; "
+        "&lt;b&gt;&lt;0D&gt;</pre>",
+    };
+    for (const std::string& part : parts)
+        EXPECT_EQ(countOf(html, part), 1u) << part;
+    EXPECT_EQ(countOf(html, "<tr><td>"), 3u); // one row per attempt
+    EXPECT_EQ(countOf(html, "<&>"), 0u);
+    EXPECT_EQ(countOf(html, "<b>"), 0u);
+}
+
+TEST(InstallationReportHtml, SaysWhenTheSearchTriedNothing) {
+    InstallationRecord record;
+    record.messages = {"Select the Algorithm"};
+    const std::string html = installationReportHtml(record);
+    EXPECT_EQ(countOf(html, "<p>The search tried no profile pair.</p>"), 1u);
+    EXPECT_EQ(countOf(html, "<th>Verdict</th>"), 0u);
+    EXPECT_EQ(countOf(html, "<td>none selected</td>"), 1u);
+}
+
+// A long trace runs over several pages.
+TEST(ReportPdf, IsAPdfWithItsPages) {
+    InstallationRecord record = sampleRecord();
+    for (int line = 0; line < 400; ++line)
+        record.trace += "\r\nLooking for link status\r\nrd 8c71\n\r\n: 80 \r\nL>";
+    const std::string pdf = reportPdf(installationReportHtml(record), "Installation report");
+    EXPECT_TRUE(pdf.starts_with("%PDF-"));
+    EXPECT_TRUE(pdf.ends_with("%%EOF\n"));
+    EXPECT_GE(countOf(pdf, "/Type /Page") - countOf(pdf, "/Type /Pages"), 2u);
+}
+
+} // namespace
