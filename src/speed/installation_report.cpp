@@ -206,9 +206,13 @@ std::string traceHtml(std::string_view trace) {
     html.reserve(trace.size() + trace.size() / 8);
     for (std::size_t i = 0; i < trace.size(); ++i) {
         const auto byte = static_cast<unsigned char>(trace[i]);
-        if (byte == '\r' && i + 1 < trace.size() && trace[i + 1] == '\n')
+        const bool pairStarts = byte == '\r' && i + 1 < trace.size() && trace[i + 1] == '\n';
+        const bool pairEnds = byte == '\n' && i > 0 && trace[i - 1] == '\r';
+        // Only a "\r\n" pair ends a line, as in the trace window: the bare line feed that the
+        // console echoes after each command is not shown.
+        if (pairStarts || (byte == '\n' && !pairEnds))
             continue;
-        if (byte == '\n')
+        if (pairEnds)
             html += '\n';
         else if (byte >= 0x80)
             html += "&#" + std::to_string(byte) + ";";

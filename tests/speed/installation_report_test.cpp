@@ -170,7 +170,7 @@ TEST(InstallationReportHtml, HoldsTheRunEscaped) {
         "<td>Configuration saved</td>",
         "<th align=\"left\">Status</th><td>Done</td>",
         "<th align=\"left\">Downstream (Mbps)</th><td>3.79</td>",
-        "<pre>\nStarting procedure\nrd 8c70\n\n: 02 \nL&gt;&lt;05&gt;R&gt;caf&#233; "
+        "<pre>\nStarting procedure\nrd 8c70\n: 02 \nL&gt;&lt;05&gt;R&gt;caf&#233; "
         "&lt;b&gt;&lt;0D&gt;</pre>",
     };
     for (const std::string& part : parts)
