@@ -63,7 +63,9 @@ const std::vector<std::pair<std::string, std::string>> kBoxes = {
     {"", "Select the Algorithm"},
     {"", "can't read link status"},
     {"", "Can't read link status"},
-    {"", "The report could not be saved"},
+    {"", "The report could not be saved to\n/media/usb/installation-2026-03-01-0900.pdf"},
+    {"", "The history could not be saved to\n/media/usb/line_history_2026-03-01_0900.csv"},
+    {"", "The trace could not be saved to\n/media/usb/trace-2026-03-01-090000.txt"},
 };
 
 // The installation report's first pages are enough to show its layout.

@@ -50,5 +50,5 @@ void CSet::OnReport() {
         return;
     const std::string pdf = reportPdf(installationReportHtml(*lastRecord_), kReportTitle);
     if (!platform::writeWholeFile(*path, pdf))
-        tell("The report could not be saved");
+        tell("The report could not be saved to\n" + *path);
 }

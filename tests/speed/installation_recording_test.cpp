@@ -169,7 +169,8 @@ TEST_F(InstallationRecording, ReportIsSavedWhereTheUserSays) {
 
     saveAnswer_ = (folder / "no-such-folder" / "report.pdf").string();
     page_->reportButton->click();
-    EXPECT_EQ(boxTexts(), std::vector<std::string>{"The report could not be saved"});
+    EXPECT_EQ(boxTexts(),
+              std::vector<std::string>{"The report could not be saved to\n" + *saveAnswer_});
     EXPECT_EQ(pair_->commandLog().size(), sentBefore);
 }
 
