@@ -75,7 +75,9 @@ class Renderer {
 public:
     explicit Renderer(std::string folder) : folder_(std::move(folder)) {
         const int scale = static_cast<int>(qApp->devicePixelRatio() * 100 + 0.5);
-        suffix_ = "@" + std::to_string(scale) + ".png";
+        suffix_ = '@';
+        suffix_ += std::to_string(scale);
+        suffix_ += ".png";
     }
 
     // Shows the window as the program would, lets it lay out and paint, and saves it.

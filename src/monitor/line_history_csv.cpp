@@ -87,13 +87,19 @@ std::string row(const LineSample& sample, const TimeStampFormatter& timeStamp) {
 
 std::string header() {
     std::string line;
+    const auto addColumn = [&line](std::string_view name) {
+        if (!line.empty())
+            line += ',';
+        line += csvField(name);
+    };
     for (const char* column : kReadingColumns)
-        line += (line.empty() ? "" : ",") + csvField(column);
+        addColumn(column);
     for (const auto& bit : kLinkBits)
-        line += ',' + csvField(bit.first);
+        addColumn(bit.first);
     for (const auto& bit : kReceiverBits)
-        line += ',' + csvField(bit.first);
-    return line + "\r\n";
+        addColumn(bit.first);
+    line += "\r\n";
+    return line;
 }
 
 } // namespace

@@ -144,13 +144,14 @@ QXYSeries* LineHistoryWindow::series(std::string_view name) const {
 void LineHistoryWindow::follow() {
     if (!isVisible() || plotted_ == history_.size())
         return;
-    // Added as one batch per series, so a day of polls plots at once when the window opens.
     std::array<QList<QPointF>, kSeriesCount> points;
     collectPoints(points);
     widenRanges(points);
+    // One replace per series: appending a list lays the whole line out again for every point
+    // added, which made a day of polls take minutes to open; a replace lays it out once.
     for (std::size_t i = 0; i < points.size(); ++i)
         if (!points[i].isEmpty())
-            series_[i]->append(points[i]);
+            series_[i]->replace(series_[i]->points() + points[i]);
     rescaleTime();
     rescaleValues();
 }
