@@ -8,9 +8,8 @@
 #include "monitor/line_history_csv.h"
 #include "monitor/line_history_window.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <benchmark/benchmark.h>
-#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -101,12 +100,3 @@ void followOnePollAfterDay(benchmark::State& state) {
 BENCHMARK(followOnePollAfterDay)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

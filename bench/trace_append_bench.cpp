@@ -6,10 +6,9 @@
 
 #include "app/trace_window.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -58,12 +57,3 @@ BENCHMARK(appendToTraceOf)
     ->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
