@@ -1,10 +1,10 @@
 #include "monitor/line_history_csv.h"
 
 #include "link/registers.h"
+#include "platform/local_time.h"
 
 #include <array>
 #include <charconv>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -105,20 +105,12 @@ std::string header() {
 } // namespace
 
 std::string isoTimeAtOffset(std::int64_t wallTimeMs, int offsetMinutes) {
-    using namespace std::chrono;
-    const sys_time<milliseconds> local{milliseconds(wallTimeMs) + minutes(offsetMinutes)};
-    const sys_days day = floor<days>(local);
-    const year_month_day date{day};
-    const hh_mm_ss<milliseconds> time{local - day};
+    const platform::CivilTime t = platform::civilTimeAt(wallTimeMs, offsetMinutes);
     const int offset = std::abs(offsetMinutes);
     std::array<char, 64> text{};
-    std::snprintf(text.data(), text.size(), "%04d-%02u-%02uT%02d:%02d:%02d.%03d%c%02d:%02d",
-                  static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
-                  static_cast<unsigned>(date.day()), static_cast<int>(time.hours().count()),
-                  static_cast<int>(time.minutes().count()),
-                  static_cast<int>(time.seconds().count()),
-                  static_cast<int>(time.subseconds().count()), offsetMinutes < 0 ? '-' : '+',
-                  offset / 60, offset % 60);
+    std::snprintf(text.data(), text.size(), "%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02d:%02d", t.year,
+                  t.month, t.day, t.hour, t.minute, t.second, t.millisecond,
+                  offsetMinutes < 0 ? '-' : '+', offset / 60, offset % 60);
     return text.data();
 }
 

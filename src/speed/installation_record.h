@@ -43,9 +43,12 @@ struct AttemptRecord {
 std::string verdictText(const AttemptRecord& attempt);
 
 struct InstallationRecord {
-    // Wall-clock milliseconds since the epoch, at the Apply's start and end.
+    // Wall-clock milliseconds since the epoch, at the Apply's start and end, and the local
+    // time's offset from UTC in minutes at each, so the report tells the installer's local time.
     std::int64_t startWallMs = 0;
     std::int64_t endWallMs = 0;
+    int startUtcOffsetMinutes = 0;
+    int endUtcOffsetMinutes = 0;
     // The unit that answered the Apply's unit-type check, e.g. "P side (8c70 = 02)".
     std::string attachedUnit;
     // The ends of the range the search used, as the file gives them.

@@ -1,6 +1,7 @@
 // The Configuration page's record of each Apply and the installation report made from it.
 #include "platform/clock.h"
 #include "platform/file_dialog.h"
+#include "platform/local_time.h"
 #include "speed/configuration_page.h"
 #include "speed/installation_report.h"
 #include "speed/report_pdf.h"
@@ -19,6 +20,7 @@ constexpr char kReportTitle[] = "Installation report";
 void CSet::startRecording(std::int64_t startWallMs, std::uint8_t unitType) {
     recording_.emplace();
     recording_->startWallMs = startWallMs;
+    recording_->startUtcOffsetMinutes = platform::localUtcOffsetMinutes(startWallMs);
     recording_->attachedUnit = attachedUnitText(unitType);
     recording_->upMin = upProfile(upMinIndex);
     recording_->upMax = upProfile(upMaxIndex);
@@ -32,6 +34,7 @@ void CSet::startRecording(std::int64_t startWallMs, std::uint8_t unitType) {
 
 void CSet::keepRecord(const std::string& trace) {
     recording_->endWallMs = platform::wallTimeMs();
+    recording_->endUtcOffsetMinutes = platform::localUtcOffsetMinutes(recording_->endWallMs);
     recording_->finalStatus = statusText;
     recording_->downActual = downActualText;
     recording_->upActual = upActualText;

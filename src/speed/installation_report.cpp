@@ -1,8 +1,10 @@
 #include "speed/installation_report.h"
 
+#include "platform/local_time.h"
+
 #include <cmath>
 #include <cstdio>
-#include <ctime>
+#include <cstdlib>
 
 namespace {
 
@@ -16,25 +18,6 @@ std::string hexByte(unsigned char byte) {
     char text[16];
     std::snprintf(text, sizeof text, "&lt;%02X&gt;", byte);
     return text;
-}
-
-// Minutes east of UTC of the local time tm, given the same instant in UTC.
-int utcOffsetMinutes(const std::tm& local, const std::tm& utc) {
-    int days = local.tm_yday - utc.tm_yday;
-    if (local.tm_year != utc.tm_year)
-        days = local.tm_year > utc.tm_year ? 1 : -1;
-    return (days * 24 + local.tm_hour - utc.tm_hour) * 60 + local.tm_min - utc.tm_min;
-}
-
-// A time the C library cannot convert gives the zero date rather than a crash.
-std::tm calendarTime(std::int64_t wallMs, bool local) {
-    const auto seconds = static_cast<std::time_t>(wallMs / 1000);
-    const std::tm* time = local ? std::localtime(&seconds) : std::gmtime(&seconds);
-    return time != nullptr ? *time : std::tm{};
-}
-
-std::tm localTime(std::int64_t wallMs) {
-    return calendarTime(wallMs, true);
 }
 
 // A file field without the line feed that the file's last field keeps.
@@ -75,8 +58,9 @@ std::string factRow(const char* name, std::string_view value) {
 }
 
 std::string facts(const InstallationRecord& record) {
-    return "<table class=\"facts\">\n" + factRow("Started", localTimeText(record.startWallMs)) +
-           factRow("Ended", localTimeText(record.endWallMs)) +
+    return "<table class=\"facts\">\n" +
+           factRow("Started", localTimeText(record.startWallMs, record.startUtcOffsetMinutes)) +
+           factRow("Ended", localTimeText(record.endWallMs, record.endUtcOffsetMinutes)) +
            factRow("Attached unit", record.attachedUnit) +
            factRow("Search order", record.order.empty() ? "none selected" : record.order) +
            "</table>\n";
@@ -154,22 +138,21 @@ std::string installationReportHtml(const InstallationRecord& record) {
 }
 
 std::string reportFileName(const InstallationRecord& record) {
-    const std::tm local = localTime(record.startWallMs);
+    const platform::CivilTime t =
+        platform::civilTimeAt(record.startWallMs, record.startUtcOffsetMinutes);
     char name[64];
-    std::snprintf(name, sizeof name, "installation-%04d-%02d-%02d-%02d%02d.pdf",
-                  local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                  local.tm_min);
+    std::snprintf(name, sizeof name, "installation-%04d-%02d-%02d-%02d%02d.pdf", t.year, t.month,
+                  t.day, t.hour, t.minute);
     return name;
 }
 
-std::string localTimeText(std::int64_t wallMs) {
-    const std::tm local = localTime(wallMs);
-    const int offset = utcOffsetMinutes(local, calendarTime(wallMs, false));
+std::string localTimeText(std::int64_t wallMs, int utcOffsetMinutes) {
+    const platform::CivilTime t = platform::civilTimeAt(wallMs, utcOffsetMinutes);
+    const int offset = std::abs(utcOffsetMinutes);
     char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d UTC%c%02d:%02d",
-                  local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                  local.tm_min, local.tm_sec, offset < 0 ? '-' : '+', std::abs(offset) / 60,
-                  std::abs(offset) % 60);
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d UTC%c%02d:%02d", t.year,
+                  t.month, t.day, t.hour, t.minute, t.second, utcOffsetMinutes < 0 ? '-' : '+',
+                  offset / 60, offset % 60);
     return text;
 }
 

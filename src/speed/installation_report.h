@@ -15,13 +15,14 @@ std::string installationReportHtml(const InstallationRecord& record);
 // "installation-2026-03-01-0900.pdf".
 std::string reportFileName(const InstallationRecord& record);
 
-// Local time with its offset from UTC, e.g. "2026-03-01 09:00:00 UTC+01:00".
-std::string localTimeText(std::int64_t wallMs);
+// A wall time as local time with its offset from UTC, e.g. "2026-03-01 09:00:00 UTC+01:00".
+std::string localTimeText(std::int64_t wallMs, int utcOffsetMinutes);
 
 // A text for HTML: markup characters as entities, control characters as <XX> in hex, the rest
 // (UTF-8) as it stands.
 std::string htmlEscaped(std::string_view text);
 
-// The trace as monospaced HTML lines: a line feed (with the carriage return before it) ends a
-// line; bytes are taken as Latin-1, as the trace window shows them, and escaped.
+// The trace as monospaced HTML lines: as in the trace window, only a carriage return and line
+// feed pair ends a line and the bare line feed echoed after each command is not shown; bytes are
+// taken as Latin-1 and escaped.
 std::string traceHtml(std::string_view trace);
