@@ -3,13 +3,13 @@
 #include "app/trace_view.h"
 #include "platform/clock.h"
 #include "platform/file_dialog.h"
-#include "platform/message_box.h"
+#include "platform/local_time.h"
 #include "platform/trace.h"
 #include "res/templates.h"
 
-#include <QDateTime>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <cstdio>
 
 namespace {
 constexpr int kTraceControl = 1009;
@@ -87,15 +87,12 @@ void CDebugDlg::showTrace() {
 }
 
 void CDebugDlg::OnSave() {
-    const QString stamp = QDateTime::fromMSecsSinceEpoch(platform::wallTimeMs())
-                              .toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
-    const std::optional<std::string> path =
-        platform::askSaveFileName(this, "Save Trace", "trace-" + stamp.toStdString() + ".txt",
-                                  "Text files (*.txt);;All files (*)");
-    if (!path)
-        return;
-    if (!platform::writeWholeFile(*path, traceText))
-        platform::messageBox(this, "The trace could not be saved to\n" + *path);
+    const platform::CivilTime t = platform::localCivilTime(platform::wallTimeMs());
+    char name[64];
+    std::snprintf(name, sizeof name, "trace-%04d-%02d-%02d-%02d%02d%02d.txt", t.year, t.month,
+                  t.day, t.hour, t.minute, t.second);
+    platform::saveToChosenFile(this, "Save Trace", name, "Text files (*.txt);;All files (*)",
+                               "trace", [this] { return traceText; });
 }
 
 void CDebugDlg::keyPressEvent(QKeyEvent* event) {

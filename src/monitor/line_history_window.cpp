@@ -4,7 +4,6 @@
 #include "platform/clock.h"
 #include "platform/file_dialog.h"
 #include "platform/local_time.h"
-#include "platform/message_box.h"
 
 #include <QChart>
 #include <QChartView>
@@ -19,6 +18,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 
 using monitor::LineHistory;
 using monitor::LineSample;
@@ -46,10 +46,11 @@ std::string localIsoTime(std::int64_t wallTimeMs) {
 std::string suggestedFileName(const LineHistory& history) {
     if (history.samples().empty())
         return "line_history.csv";
-    std::string stamp = localIsoTime(history.samples().front().wallTimeMs).substr(0, 16);
-    stamp[10] = '_';
-    stamp.erase(13, 1);
-    return "line_history_" + stamp + ".csv";
+    const platform::CivilTime t = platform::localCivilTime(history.samples().front().wallTimeMs);
+    char name[64];
+    std::snprintf(name, sizeof name, "line_history_%04d-%02d-%02d_%02d%02d.csv", t.year, t.month,
+                  t.day, t.hour, t.minute);
+    return name;
 }
 
 QScatterSeries* marks(QScatterSeries::MarkerShape shape, const QColor& color) {
@@ -232,10 +233,7 @@ void LineHistoryWindow::showEvent(QShowEvent* event) {
 }
 
 void LineHistoryWindow::exportCsv() {
-    const std::optional<std::string> path = platform::askSaveFileName(
-        this, "Export CSV", suggestedFileName(history_), "CSV files (*.csv)");
-    if (!path)
-        return;
-    if (!platform::writeWholeFile(*path, monitor::lineHistoryCsv(history_, localIsoTime)))
-        platform::messageBox(this, "The history could not be saved to\n" + *path);
+    platform::saveToChosenFile(this, "Export CSV", suggestedFileName(history_), "CSV files (*.csv)",
+                               "history",
+                               [this] { return monitor::lineHistoryCsv(history_, localIsoTime); });
 }

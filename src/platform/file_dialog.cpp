@@ -1,5 +1,7 @@
 #include "platform/file_dialog.h"
 
+#include "platform/message_box.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QSaveFile>
@@ -25,6 +27,14 @@ std::optional<std::string> askSaveFileName(WindowHandle owner, const std::string
     if (chosen.isEmpty())
         return std::nullopt;
     return chosen.toStdString();
+}
+
+void saveToChosenFile(WindowHandle owner, const std::string& caption,
+                      const std::string& suggestedName, const std::string& filter,
+                      const std::string& what, const std::function<std::string()>& contents) {
+    const std::optional<std::string> path = askSaveFileName(owner, caption, suggestedName, filter);
+    if (path && !writeWholeFile(*path, contents()))
+        messageBox(owner, "The " + what + " could not be saved to\n" + *path);
 }
 
 bool writeWholeFile(const std::string& path, std::string_view bytes) {

@@ -22,6 +22,13 @@ using SaveFileNameHandler = std::function<std::optional<std::string>(
     const std::string& filter)>;
 void setSaveFileNameHandler(SaveFileNameHandler handler);
 
+// Asks where to save (as askSaveFileName), then writes what contents() gives there; nothing is
+// built when the user cancels. A write that fails is reported in a box over the owner:
+// "The <what> could not be saved to\n<path>".
+void saveToChosenFile(WindowHandle owner, const std::string& caption,
+                      const std::string& suggestedName, const std::string& filter,
+                      const std::string& what, const std::function<std::string()>& contents);
+
 // Writes the bytes to the file exactly as they are (no line-end conversion), replacing it.
 // Returns false when the file cannot be written completely.
 bool writeWholeFile(const std::string& path, std::string_view bytes);

@@ -25,4 +25,8 @@ CivilTime civilTimeAt(std::int64_t wallTimeMs, int offsetMinutes) {
             offsetMinutes};
 }
 
+CivilTime localCivilTime(std::int64_t wallTimeMs) {
+    return civilTimeAt(wallTimeMs, localUtcOffsetMinutes(wallTimeMs));
+}
+
 } // namespace platform

@@ -24,4 +24,7 @@ struct CivilTime {
 // asks localUtcOffsetMinutes).
 CivilTime civilTimeAt(std::int64_t wallTimeMs, int offsetMinutes);
 
+// The wall time as the computer's local time.
+CivilTime localCivilTime(std::int64_t wallTimeMs);
+
 } // namespace platform

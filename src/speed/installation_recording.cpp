@@ -47,11 +47,7 @@ void CSet::keepRecord(const std::string& trace) {
 void CSet::OnReport() {
     if (!lastRecord_)
         return;
-    const std::optional<std::string> path = platform::askSaveFileName(
-        this, "Save installation report", reportFileName(*lastRecord_), "PDF files (*.pdf)");
-    if (!path)
-        return;
-    const std::string pdf = reportPdf(installationReportHtml(*lastRecord_), kReportTitle);
-    if (!platform::writeWholeFile(*path, pdf))
-        tell("The report could not be saved to\n" + *path);
+    platform::saveToChosenFile(
+        this, "Save installation report", reportFileName(*lastRecord_), "PDF files (*.pdf)",
+        "report", [this] { return reportPdf(installationReportHtml(*lastRecord_), kReportTitle); });
 }
