@@ -1,8 +1,7 @@
 // Every console fault of the simulator struck at every phase of the program that talks to the
-// unit, on the virtual clock: what the user is shown, how the process ends and how long the
-// program waited from the strike. One table, one row per fault and phase. A fault is switched on
-// as its phase starts, between two operations; in a search attempt it strikes when the step's
-// first command arrives, before the unit answers it.
+// unit, on the virtual clock: the boxes shown, the exit status, what was left behind and how long
+// the program waited from the strike. A fault strikes as its phase starts; in a search attempt,
+// when the step's first command arrives, before the unit answers it.
 
 #include "app/main_sheet.h"
 #include "app/process_objects.h"
@@ -23,6 +22,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -31,22 +31,20 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
 using sim::Side;
+namespace fs = std::filesystem;
 
 constexpr std::int64_t kReadWaitMs = 4010; // one byte's wait: 10 ms + the 4000 ms constant
-constexpr const char* kFatal = "Fatal Error: Communication error:\nthe program will be "
-                               "closed\nVerify serial connection and restart the program";
 
 enum class Phase { StartUp, ModeApply, VdslPoll, EnetPoll, ConfigStart, Attempt };
 
-// The simulator's faults, as quillon-unitsim's --fault takes them; "no-value" takes the phase's
-// register.
+// As quillon-unitsim's --fault takes them; "no-value" takes the phase's register.
 constexpr const char* kFaults[] = {"silent",     "no-echo",    "gap",        "garbage",
                                    "long-reply", "no-value",   "wrong-echo", "unreachable",
                                    "link-drop",  "cable-move", "hangup"};
@@ -58,7 +56,7 @@ struct PhaseRow {
     const char* step;      // in a search attempt: the command the fault strikes at
     const char* noValue;   // the register whose reply loses its value
     std::int64_t normalMs; // the longest the phase takes when nothing goes wrong
-    // Per fault: how it ended (see expectedBoxes), the read time-outs sat through (at least that
+    // Per fault: the ending (see expectedBoxes), the read time-outs sat through (at least that
     // many waits of 4010 ms, at most that plus normalMs), a blank, then what it left behind.
     std::array<const char*, std::size(kFaults)> cells;
 };
@@ -71,8 +69,15 @@ struct Row {
     std::string detail() const { return phase->cells[fault] + 3; }
 };
 
-void PrintTo(const Row& row, std::ostream* out) {
-    *out << row.phase->name << " " << kFaults[row.fault];
+std::string hex(unsigned value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02x", value);
+    return text;
+}
+
+std::string linkStateOfTitle(const QWidget& window) {
+    const QString title = window.windowTitle();
+    return title.endsWith("[link UP]") ? "UP" : title.endsWith("[link DOWN]") ? "DOWN" : "none";
 }
 
 class FaultMatrix : public simtest::SimFixture, public ::testing::WithParamInterface<Row> {
@@ -90,14 +95,14 @@ protected:
              [](platform::WindowHandle, unsigned) { return true; }});
         objects_.emplace();
         // The Configuration page reads the sample profiles from the working folder.
-        std::filesystem::create_directories(workFolder_);
-        std::filesystem::copy_file(QUILLON_SAMPLE_SPEEDCONF, workFolder_ / "speedconf.txt",
-                                   std::filesystem::copy_options::overwrite_existing);
-        std::filesystem::current_path(workFolder_);
+        fs::create_directories(workFolder_);
+        fs::copy_file(QUILLON_SAMPLE_SPEEDCONF, workFolder_ / "speedconf.txt",
+                      fs::copy_options::overwrite_existing);
+        fs::current_path(workFolder_);
     }
     void TearDown() override {
-        std::filesystem::current_path(startFolder_);
-        std::filesystem::remove_all(workFolder_);
+        fs::current_path(startFolder_);
+        fs::remove_all(workFolder_);
         mainSheet_.reset();
         sheet_.reset();
         modeDialog_.reset();
@@ -106,7 +111,6 @@ protected:
         SimFixture::TearDown();
     }
 
-    // Strikes the row's fault now, as quillon-unitsim's --fault does.
     void strike() {
         const Row& row = GetParam();
         strikeMs_ = clock_.nowMs();
@@ -114,7 +118,7 @@ protected:
                         {kFaults[row.fault], row.fault == kNoValue ? row.phase->noValue : "", 0});
     }
 
-    // Strikes, then runs the phase, which may end the process. The time counts from the strike.
+    // Runs the phase, which may end the process; the time counts from the strike.
     void run(const std::function<void()>& phase, bool strikeFirst = true) {
         if (strikeFirst)
             strike();
@@ -125,8 +129,6 @@ protected:
         }
         elapsedMs_ = clock_.nowMs() - strikeMs_;
     }
-
-    // --- The phases: each prepares the program up to the phase, then runs it ---
 
     // Start-up from the port (the port dialog left as it is) to the main window it chooses.
     void startUp() {
@@ -152,8 +154,7 @@ protected:
         detail_ = "mode " + hex(pair_->mode(Side::S));
     }
 
-    // A tick of a status page that polls the remote unit, 4 s after the one before; watched is
-    // the VDSL page's signal/noise text or the Ethernet page's transmitted frames.
+    // A tick of a status page that polls the remote unit, 4 s after the one before.
     template <class Page>
     void poll(Page& page, int tab, const std::function<std::string()>& watched) {
         tabs_->setCurrentIndex(tab);
@@ -170,19 +171,19 @@ protected:
                   (watched() == before ? "kept" : "new");
     }
 
-    // The Configuration page opening with the main sheet, on the sample profile file.
     void configStart() {
-        openMainSheet();
+        mainSheet_.emplace();
+        platform::setMainWindow(&*mainSheet_);
         run([this] { mainSheet_->configPage.ensureInitialized(); });
         const CSet& page = mainSheet_->configPage;
         detail_ =
             linkStateOfTitle(*mainSheet_) + " " + page.downActualText + " " + page.upActualText;
     }
 
-    // Apply on the Configuration page with a range of one pair (downstream 5.69, upstream
-    // 1.90), the fault struck when the step's first command of the attempt arrives.
+    // Apply on the Configuration page with a range of one pair (downstream 5.69, upstream 1.90).
     void attempt(const std::string& stepCommand) {
-        openMainSheet();
+        mainSheet_.emplace();
+        platform::setMainWindow(&*mainSheet_);
         CSet& page = mainSheet_->configPage;
         page.ensureInitialized();
         for (QComboBox* list : {page.upMinList, page.upMaxList, page.downMinList, page.downMaxList})
@@ -209,33 +210,15 @@ protected:
         detail_ = rates(Side::P) + (rates(Side::P) == rates(Side::S) ? "" : " " + rates(Side::S));
     }
 
-    void openMainSheet() {
-        mainSheet_.emplace();
-        platform::setMainWindow(&*mainSheet_);
-    }
-
-    static std::string hex(unsigned value) {
-        char text[8];
-        std::snprintf(text, sizeof text, "%02x", value);
-        return text;
-    }
-
-    static std::string linkStateOfTitle(const QWidget& window) {
-        const QString title = window.windowTitle();
-        if (title.endsWith("[link UP]"))
-            return "UP";
-        return title.endsWith("[link DOWN]") ? "DOWN" : "none";
-    }
-
+    // The status pages behind a blank first page, as the Configuration page opens first.
     void makeSheet() {
         sheet_ = std::make_unique<QDialog>();
         sheet_->setWindowTitle(QStringLiteral("Quillon Configurator"));
         tabs_ = new QTabWidget(sheet_.get());
         (new QVBoxLayout(sheet_.get()))->addWidget(tabs_);
+        tabs_->addTab(new QWidget, QStringLiteral("Configuration"));
         vdsl_ = new CStatus;
         enet_ = new CEnetStatus;
-        // A blank first page, as the Configuration page opens before the status pages.
-        tabs_->addTab(new QWidget, QStringLiteral("Configuration"));
         tabs_->addTab(vdsl_, vdsl_->windowTitle());
         tabs_->addTab(enet_, enet_->windowTitle());
         platform::setMainWindow(sheet_.get());
@@ -264,9 +247,9 @@ protected:
     std::optional<ProcessObjects> objects_;
     std::optional<CModeDlg> modeDialog_;
     std::optional<CMainTab> mainSheet_;
-    const std::filesystem::path startFolder_ = std::filesystem::current_path();
-    const std::filesystem::path workFolder_ =
-        std::filesystem::temp_directory_path() / ("quillon-faults-" + std::to_string(::getpid()));
+    const fs::path startFolder_ = fs::current_path();
+    const fs::path workFolder_ =
+        fs::temp_directory_path() / ("quillon-faults-" + std::to_string(::getpid()));
     std::unique_ptr<QDialog> sheet_;
     QTabWidget* tabs_ = nullptr;
     CStatus* vdsl_ = nullptr;
@@ -278,39 +261,34 @@ protected:
     std::int64_t strikeMs_ = 0;
 };
 
-// The box each ending shows ("caption: text"): N none (a main window ran, a poll completed), F the
-// fatal box and exit status 1, the others below.
-std::vector<std::string> expectedBoxes(const Row& row) {
+// The box of each ending: N none (a main window ran, a poll completed), F the fatal box and
+// status 1, D a mode changed, B no pair passed (defaults loaded), I the link lost for good.
+std::vector<std::string> expectedBoxes(char end) {
     static const std::map<char, std::string> kTexts = {
-        {'D', "      Done"}, // a mode changed
+        {'D', "      Done"},
         {'A', "No answer from device"},
         {'S', "S side must be connected to start this procedure"},
         {'V', "Configuration saved"},
-        // No pair passed: the defaults are loaded.
         {'B', "Configuration can not be achieved\r\nDefault Configuration has been loaded"},
-        // The link lost and not regained on the defaults.
         {'I', "Please run this program on S side to set it in Install mode.\nIf S side is "
               "already in install mode,\nthen configuration can not be achieved"}};
-    const std::string app = platform::applicationName() + ": ";
-    if (row.end() == 'F')
-        return {kFatal};
-    return row.end() == 'N' ? std::vector<std::string>{} : std::vector{app + kTexts.at(row.end())};
-}
-
-std::optional<int> expectedExit(const Row& row) {
-    if (row.end() == 'F')
-        return 1;
-    if (row.phase->phase != Phase::StartUp)
-        return std::nullopt;
-    return row.end() == 'A' ? kExitNoAnswer : 0;
+    if (end == 'F')
+        return {"Fatal Error: Communication error:\nthe program will be closed\nVerify serial "
+                "connection and restart the program"};
+    if (end == 'N')
+        return {};
+    return {platform::applicationName() + ": " + kTexts.at(end)};
 }
 
 TEST_P(FaultMatrix, EndsAsTheUserIsToldWithinTheTimeOuts) {
     const Row& row = GetParam();
     runPhase(*row.phase);
 
-    EXPECT_EQ(shown_, expectedBoxes(row));
-    EXPECT_EQ(exitStatus_, expectedExit(row));
+    EXPECT_EQ(shown_, expectedBoxes(row.end()));
+    const std::optional<int> startUpStatus =
+        row.phase->phase == Phase::StartUp ? std::optional(row.end() == 'A' ? kExitNoAnswer : 0)
+                                           : std::nullopt;
+    EXPECT_EQ(exitStatus_, row.end() == 'F' ? std::optional(1) : startUpStatus);
     EXPECT_EQ(detail_, row.detail());
     EXPECT_GE(elapsedMs_, row.timeouts() * kReadWaitMs);
     EXPECT_LE(elapsedMs_, row.timeouts() * kReadWaitMs + row.phase->normalMs);
@@ -321,10 +299,9 @@ TEST_P(FaultMatrix, EndsAsTheUserIsToldWithinTheTimeOuts) {
 
 // Columns in the order of kFaults. Details: start-up, the main window that ran; mode Apply, the S
 // unit's mode byte; polls, the title's link state, the side checked and whether the watched
-// reading (VDSL: signal/noise text, Ethernet: transmitted frames) changed; Configuration start,
-// the title's link state and the two Actual boxes; attempts, the rate codes down/up the P unit
-// runs, then the S unit's when they differ. An attempt's normal time is the rest of Apply at its
-// longest: link waits (5 s, then 50 s on the defaults), error checks (16 s), the 50 s fall-back.
+// reading changed; Configuration start, the link state and the two Actual boxes; attempts, the
+// rate codes down/up the P unit runs, then the S unit's when they differ. An attempt's normal
+// time: link waits (5 s, then 50 s on the defaults), error checks (16 s), the 50 s fall-back.
 // clang-format off
 constexpr std::array<const char*, std::size(kFaults)> kPollCells = {
     "F1 UP Remote kept", "F1 UP Remote kept", "F1 UP Remote kept", "N0 DOWN Local kept",
@@ -356,8 +333,7 @@ const PhaseRow kMatrix[] = {
     {"AttemptLinkWait", Phase::Attempt, "rd 8c71", "8c71", 130000, {
         "F1 44/58", "F1 44/58", "F1 44/58", "I0 54/68", "F0 44/58", "I0 54/68", "V0 44/58",
         "F1 44/58", "B0 54/68", "F1 44/58", "F0 44/58"}},
-    // Garbage from the console makes the side selection switch blindly: the defaults of the
-    // fall-back go to the S unit.
+    // Garbage makes the side selection switch blindly: the fall-back's defaults go to the S unit.
     {"AttemptSnr", Phase::Attempt, "rd 8c99, 3", "8c99", 130000, {
         "F1 44/58", "F1 44/58", "F1 44/58", "B0 44/58 54/68", "F0 44/58", "B0 54/68", "V0 44/58",
         "F1 44/58", "B0 54/68", "F1 44/58", "F0 44/58"}},
@@ -379,9 +355,9 @@ std::vector<Row> allRows() {
 
 INSTANTIATE_TEST_SUITE_P(Faults, FaultMatrix, ::testing::ValuesIn(allRows()),
                          [](const ::testing::TestParamInfo<Row>& cell) {
-                             std::string name = std::string(cell.param.phase->name) + "_";
-                             for (const char* c = kFaults[cell.param.fault]; *c != '\0'; ++c)
-                                 name += *c == '-' ? '_' : *c;
+                             std::string name = std::string(cell.param.phase->name) + "_" +
+                                                kFaults[cell.param.fault];
+                             std::replace(name.begin(), name.end(), '-', '_');
                              return name;
                          });
 
