@@ -24,6 +24,8 @@
 
 namespace {
 
+using Lines = std::vector<std::string>;
+
 class StartUpOverPtyTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -32,15 +34,15 @@ protected:
         // entry); a main window is shown, so its initialisation runs, and closed at once.
         platform::setModalRunner([this](QDialog& dialog) {
             auto* ports = dynamic_cast<CPortDlg*>(&dialog);
-            if (dynamic_cast<CMainTab*>(&dialog) != nullptr)
-                windows_.push_back("main sheet");
-            else if (dynamic_cast<CModeDlg*>(&dialog) != nullptr)
-                windows_.push_back("mode dialog");
-            else if (ports != nullptr)
-                windows_.push_back("port dialog");
+            windows_.push_back(ports != nullptr                              ? "port dialog"
+                               : dynamic_cast<CMainTab*>(&dialog) != nullptr ? "main sheet"
+                                                                             : "mode dialog");
             dialog.show();
-            if (ports != nullptr)
-                choosePort(*ports->portCombo);
+            if (ports != nullptr) { // down to portChoice_, with the keys a user would press
+                const int target = ports->portCombo->findText(QString::fromStdString(portChoice_));
+                while (target > ports->portCombo->currentIndex())
+                    QTest::keyClick(ports->portCombo, Qt::Key_Down);
+            }
             dialog.hide();
             return int{QDialog::Rejected};
         });
@@ -69,44 +71,15 @@ protected:
         ::setenv("QUILLON_COM1", sim_->devicePath().c_str(), 1);
     }
 
-    // Moves the selection down to portChoice_, with the keys a user would press.
-    void choosePort(QComboBox& list) {
-        const int target = list.findText(QString::fromStdString(portChoice_));
-        while (target > list.currentIndex())
-            QTest::keyClick(&list, Qt::Key_Down);
-    }
-
     std::unique_ptr<testsupport::UnitsimProcess> sim_;
     std::string portChoice_;
-    std::vector<std::string> windows_;
-    std::vector<std::string> boxes_;
+    Lines windows_;
+    Lines boxes_;
 };
 
-TEST_F(StartUpOverPtyTest, PSideUnitGivesTheMainSheetAndStatusZero) {
-    startSimulator({"--attached", "p"});
-    EXPECT_EQ(runConfigurator(), 0);
-    EXPECT_EQ(windows_, (std::vector<std::string>{"port dialog", "main sheet"}));
-    EXPECT_EQ(g_portHandle, nullptr) << "the port is closed after the main window";
-    EXPECT_NE(sim_->log().find("rd 8c70"), std::string::npos) << sim_->log();
-}
-
-TEST_F(StartUpOverPtyTest, SSideUnitGivesTheModeDialog) {
-    startSimulator({"--attached", "s"});
-    EXPECT_EQ(runConfigurator(), 0);
-    EXPECT_EQ(windows_, (std::vector<std::string>{"port dialog", "mode dialog"}));
-}
-
-TEST_F(StartUpOverPtyTest, ReplyWithoutValueEndsWithNoAnswerAndStatusTwo) {
-    startSimulator({"--attached", "p", "--fault", "no-value=8c70"});
-    EXPECT_EQ(runConfigurator(), kExitNoAnswer);
-    EXPECT_EQ(windows_, (std::vector<std::string>{"port dialog"}));
-    ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0], platform::applicationName() + ": No answer from device");
-}
-
-// The simulator's terminal reported as a USB adapter and chosen in the port dialog: the number
-// it gets opens that terminal with the same transport as COM1.
-TEST_F(StartUpOverPtyTest, AReportedAdapterChosenInThePortDialogIsOpened) {
+// The simulator's terminal is reported as a USB adapter and chosen in the port dialog: the
+// number it gets opens that terminal with the same transport as COM1.
+TEST_F(StartUpOverPtyTest, PSideUnitOnAChosenAdapterGivesTheMainSheetAndStatusZero) {
     startSimulator({"--attached", "p"});
     ::unsetenv("QUILLON_COM1");
     const std::string device = sim_->devicePath();
@@ -115,15 +88,29 @@ TEST_F(StartUpOverPtyTest, AReportedAdapterChosenInThePortDialogIsOpened) {
     });
     portChoice_ = "ttyUSB0";
     EXPECT_EQ(runConfigurator(), 0);
-    EXPECT_EQ(windows_, (std::vector<std::string>{"port dialog", "main sheet"}));
+    EXPECT_EQ(windows_, (Lines{"port dialog", "main sheet"}));
     EXPECT_EQ(g_portNumber, 3);
+    EXPECT_EQ(g_portHandle, nullptr) << "the port is closed after the main window";
     EXPECT_NE(sim_->log().find("rd 8c70"), std::string::npos) << sim_->log();
+}
+
+TEST_F(StartUpOverPtyTest, SSideUnitGivesTheModeDialog) {
+    startSimulator({"--attached", "s"});
+    EXPECT_EQ(runConfigurator(), 0);
+    EXPECT_EQ(windows_, (Lines{"port dialog", "mode dialog"}));
+}
+
+TEST_F(StartUpOverPtyTest, ReplyWithoutValueEndsWithNoAnswerAndStatusTwo) {
+    startSimulator({"--attached", "p", "--fault", "no-value=8c70"});
+    EXPECT_EQ(runConfigurator(), kExitNoAnswer);
+    EXPECT_EQ(windows_, Lines{"port dialog"});
+    EXPECT_EQ(boxes_, Lines{platform::applicationName() + ": No answer from device"});
 }
 
 using StartUpOverPtyDeathTest = StartUpOverPtyTest;
 
+// The second command is the read of 8c70, after the quiet side selection.
 TEST_F(StartUpOverPtyDeathTest, HangUpShowsTheFatalBoxAndExitsWithStatusOne) {
-    // The second command is the read of 8c70, after the quiet side selection.
     startSimulator({"--attached", "p", "--fault", "hangup@2"});
     EXPECT_EXIT(runConfigurator(), ::testing::ExitedWithCode(1),
                 "box \\[Fatal Error\\] Communication error:");

@@ -1,6 +1,8 @@
+#include "platform/port_open.h"
 #include "platform/serial_port_posix.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
@@ -24,6 +26,9 @@ protected:
         ::cfsetspeed(&raw, B9600);
         ASSERT_EQ(::openpty(&master_, &slave_, name, &raw, nullptr), 0) << errno;
         path_ = name;
+        port_ = platform::openPosixSerialPort(path_).port;
+        // A short read time-out keeps the tests that expect one fast.
+        ASSERT_TRUE(port_ && port_->setTimeouts({0, 10, 50, 0, 0}));
     }
     void TearDown() override {
         ::close(slave_);
@@ -31,29 +36,14 @@ protected:
             ::close(master_);
     }
 
-    // Opens the line with a short read time-out, so that the tests expecting one are fast.
-    std::unique_ptr<platform::SerialPort> openPort() {
-        std::unique_ptr<platform::SerialPort> port = platform::openPosixSerialPort(path_).port;
-        EXPECT_TRUE(port && port->setTimeouts({0, 10, 50, 0, 0}));
-        return port;
-    }
-
-    // What the unit received: up to count bytes, waiting at most two seconds for them.
-    std::string receivedByUnit(std::size_t count) {
-        std::string got;
-        pollfd pfd{master_, POLLIN, 0};
-        char byte = 0;
-        while (got.size() < count && ::poll(&pfd, 1, 2000) > 0 && ::read(master_, &byte, 1) == 1)
-            got += byte;
-        return got;
-    }
-
+    std::unique_ptr<platform::SerialPort> port_;
     int master_ = -1;
     int slave_ = -1;
     std::string path_;
 };
 
 TEST_F(PosixSerialPortTest, OpensWithTheConsoleDefaultsAndSetsTheLineBackTo9600Raw8N1) {
+    port_.reset();
     // A line left cooked, 7E2 at another speed with hardware flow control.
     termios tio{};
     ASSERT_EQ(::tcgetattr(slave_, &tio), 0);
@@ -79,54 +69,50 @@ TEST_F(PosixSerialPortTest, OpensWithTheConsoleDefaultsAndSetsTheLineBackTo9600R
     EXPECT_EQ(tio.c_oflag & OPOST, 0u);
 }
 
-TEST_F(PosixSerialPortTest, BytesPassUnchangedBothWays) {
-    const auto port = openPort();
-    ASSERT_NE(port, nullptr);
+// Bytes pass unchanged both ways; a purge drops what the unit sent before it.
+TEST_F(PosixSerialPortTest, BytesPassUnchangedBothWaysAndPurgeDropsTheStale) {
     const std::string sent("rd 8c70\n\x05\xff\x00\r", 12);
     for (const char c : sent)
-        ASSERT_TRUE(port->writeByte(static_cast<std::uint8_t>(c)));
-    EXPECT_EQ(receivedByUnit(sent.size()), sent);
-    ASSERT_EQ(::write(master_, sent.data(), sent.size()), static_cast<ssize_t>(sent.size()));
+        ASSERT_TRUE(port_->writeByte(static_cast<std::uint8_t>(c)));
     std::string got;
-    for (platform::ByteRead read = port->readByte(); read.status == ReadStatus::Byte;
-         read = port->readByte())
+    pollfd pfd{master_, POLLIN, 0};
+    char byte = 0;
+    while (got.size() < sent.size() && ::poll(&pfd, 1, 2000) > 0 && ::read(master_, &byte, 1) == 1)
+        got += byte;
+    EXPECT_EQ(got, sent); // as the unit received them
+    ASSERT_EQ(::write(master_, sent.data(), sent.size()), static_cast<ssize_t>(sent.size()));
+    got.clear();
+    for (platform::ByteRead read = port_->readByte(); read.status == ReadStatus::Byte;
+         read = port_->readByte())
         got += static_cast<char>(read.byte);
     EXPECT_EQ(got, sent); // and then a time-out
-}
 
-TEST_F(PosixSerialPortTest, PurgeDropsWhatTheUnitSentBefore) {
-    const auto port = openPort();
-    ASSERT_NE(port, nullptr);
     ASSERT_EQ(::write(master_, "xstale", 6), 6);
-    ASSERT_EQ(port->readByte().byte, 'x'); // the rest has arrived with it
-    port->purge();
-    EXPECT_EQ(port->readByte().status, ReadStatus::Timeout);
+    ASSERT_EQ(port_->readByte().byte, 'x'); // the rest has arrived with it
+    port_->purge();
+    EXPECT_EQ(port_->readByte().status, ReadStatus::Timeout);
     ASSERT_EQ(::write(master_, "n", 1), 1);
-    EXPECT_EQ(port->readByte().byte, 'n');
+    EXPECT_EQ(port_->readByte().byte, 'n');
 }
 
 TEST_F(PosixSerialPortTest, HangUpIsAFailureNotATimeout) {
-    const auto port = openPort();
-    ASSERT_NE(port, nullptr);
     ::close(master_);
     master_ = -1;
-    EXPECT_EQ(port->readByte().status, ReadStatus::Failure);
-    EXPECT_EQ(port->readByte().status, ReadStatus::Failure);
-    EXPECT_FALSE(port->writeByte('\n'));
+    EXPECT_EQ(port_->readByte().status, ReadStatus::Failure);
+    EXPECT_EQ(port_->readByte().status, ReadStatus::Failure);
+    EXPECT_FALSE(port_->writeByte('\n'));
 }
 
 TEST_F(PosixSerialPortTest, OneOpenAtATimeAndCloseToleratesALineWithoutDtr) {
-    const auto port = openPort();
-    ASSERT_NE(port, nullptr);
     const platform::OpenResult second = platform::openPosixSerialPort(path_);
     EXPECT_EQ(std::tie(second.port, second.errorCode, second.failedAfterOpen),
               std::make_tuple(nullptr, EBUSY, false));
-    port->close(); // a pseudo-terminal refuses to lower DTR
-    port->close();
-    EXPECT_EQ(port->readByte().status, ReadStatus::Failure);
-    EXPECT_FALSE(port->writeByte('\n'));
-    EXPECT_FALSE(port->setTimeouts({}));
-    EXPECT_NE(openPort(), nullptr); // the line is free again
+    port_->close(); // a pseudo-terminal refuses to lower DTR
+    port_->close();
+    EXPECT_EQ(port_->readByte().status, ReadStatus::Failure);
+    EXPECT_FALSE(port_->writeByte('\n'));
+    EXPECT_FALSE(port_->setTimeouts({}));
+    EXPECT_NE(platform::openPosixSerialPort(path_).port, nullptr); // the line is free again
 }
 
 TEST(PosixSerialPortOpenTest, PathsThatAreNoTerminalAreRefusedWithTheirErrorCode) {
@@ -137,6 +123,21 @@ TEST(PosixSerialPortOpenTest, PathsThatAreNoTerminalAreRefusedWithTheirErrorCode
                   std::make_tuple(nullptr, error, false))
             << path;
     }
+}
+
+// COM1 and COM2 are the environment's devices unless it names none.
+TEST(PortDeviceName, EnvironmentNamesTheDeviceUnlessEmpty) {
+    const std::tuple<int, const char*, const char*> cases[] = {{1, nullptr, "/dev/ttyS0"},
+                                                               {2, nullptr, "/dev/ttyS1"},
+                                                               {1, "/dev/ttyUSB0", "/dev/ttyUSB0"},
+                                                               {2, "", "/dev/ttyS1"}};
+    for (const auto& [number, value, device] : cases) {
+        const char* name = number == 1 ? "QUILLON_COM1" : "QUILLON_COM2";
+        value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
+        EXPECT_EQ(platform::portDeviceName(number), device) << number;
+    }
+    ::setenv("QUILLON_COM2", "/", 1); // and the port opened is that device
+    EXPECT_EQ(platform::openSerialPort(2).errorCode, EISDIR);
 }
 
 } // namespace

@@ -1,14 +1,13 @@
 #include "platform/file_dialog.h"
 #include "platform/trace.h"
-#include "platform/virtual_clock.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
 
+// Captures nest, keep zero bytes, and work with no sink; the sink still gets everything.
 TEST(TraceCapture, KeepsWhatIsAppendedWhileItLivesWhateverTheSink) {
     std::string sink;
     platform::setTraceSink([&](std::string_view text) { sink.append(text); });
@@ -30,13 +29,6 @@ TEST(TraceCapture, KeepsWhatIsAppendedWhileItLivesWhateverTheSink) {
     platform::appendTrace("after");
     EXPECT_EQ(outerText, std::string("8c70\r\n\0xno sink", 15));
     EXPECT_EQ(sink, std::string("before 8c70\r\n\0x", 15));
-}
-
-TEST(VirtualClockWallTime, MovesWithTheVirtualClockFromAFixedEpoch) {
-    platform::VirtualClock clock(500);
-    EXPECT_EQ(clock.wallTimeMs(), platform::VirtualClock::kEpochMs + 500);
-    clock.sleepMs(4000);
-    EXPECT_EQ(clock.wallTimeMs(), platform::VirtualClock::kEpochMs + 4500);
 }
 
 TEST(WriteWholeFile, WritesBytesExactlyAndRefusesAnUnwritablePlace) {
