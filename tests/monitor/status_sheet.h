@@ -3,7 +3,6 @@
 #include "monitor/ethernet_status_page.h"
 #include "monitor/vdsl_status_page.h"
 #include "platform/message_box.h"
-#include "platform/process_exit.h"
 #include "platform/window_timers.h"
 #include "support/sim_fixture.h"
 
@@ -11,7 +10,6 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QTabWidget>
-#include <functional>
 #include <set>
 
 namespace monitortest {
@@ -33,15 +31,20 @@ protected:
         tabs_->addTab(new QWidget, "Configuration");
         tabs_->addTab(vdsl_, "VDSL Status");
         tabs_->addTab(enet_, "Ethernet Status");
-        platform::setMainWindow(sheet_.get()); // as start-up designates the main sheet
+        platform::setMainWindow(sheet_.get());
+        const auto name = [this](platform::WindowHandle window, unsigned id) {
+            return (window == vdsl_   ? " vdsl "
+                    : window == enet_ ? " enet "
+                                      : " other ") +
+                   std::to_string(id);
+        };
         platform::setWindowTimerBackend(
-            {[this](platform::WindowHandle window, unsigned id, unsigned periodMs) -> unsigned {
-                 events_.push_back("set " + nameOf(window) + " " + std::to_string(id) + " " +
-                                   std::to_string(periodMs));
+            {[this, name](platform::WindowHandle window, unsigned id, unsigned ms) -> unsigned {
+                 events_.push_back("set" + name(window, id) + " " + std::to_string(ms));
                  return failTimers_ ? 0 : (timers_.insert({window, id}), id);
              },
-             [this](platform::WindowHandle window, unsigned id) {
-                 events_.push_back("kill " + nameOf(window) + " " + std::to_string(id));
+             [this, name](platform::WindowHandle window, unsigned id) {
+                 events_.push_back("kill" + name(window, id));
                  return timers_.erase({window, id}) == 1;
              }});
         platform::setMessageBoxHandler([this](platform::WindowHandle owner, const std::string& text,
@@ -76,6 +79,16 @@ protected:
     static void click(const platform::DialogPage& page, int id) {
         page.control<QAbstractButton>(id)->click();
     }
+    // The VDSL page's readouts (SNR, MSE, RS errors, power, link fails), then "x" or "." for
+    // each link and receiver indicator.
+    Lines vdslShown() const {
+        Lines all;
+        for (int id : {1009, 1010, 1011, 1026, 1027})
+            all.push_back(text(*vdsl_, id).toStdString());
+        for (int id : {1028, 1029, 1030, 1032, 1033, 1034, 1035, 1036, 1037, 1038})
+            all.push_back(checked(*vdsl_, id) ? "x" : ".");
+        return all;
+    }
     // The title, the side buttons and the unit the console addresses, as in
     // "Quillon Configurator  [link DOWN]: Local, Remote disabled, on P".
     std::string sides(const platform::DialogPage& page) const {
@@ -95,23 +108,7 @@ protected:
     CEnetStatus* enet_ = new CEnetStatus;
     bool failTimers_ = false;                                      // timer starts fail while set
     std::set<std::pair<platform::WindowHandle, unsigned>> timers_; // alive, by window and id
-    // Timer starts and kills and boxes in order: "set vdsl 64 4000", "kill enet 64", "box ...".
-    Lines events_;
-
-private:
-    std::string nameOf(platform::WindowHandle window) const {
-        return window == vdsl_ ? "vdsl" : window == enet_ ? "enet" : "other";
-    }
+    Lines events_; // in order: "set vdsl 64 4000", "kill enet 64", "box <caption>: <text>"
 };
-
-// Runs action, which must end the process (the test's exit handler throws); its status.
-inline int exitStatusOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const platform::ProcessExit& exit) {
-        return exit.status;
-    }
-    return -1;
-}
 
 } // namespace monitortest

@@ -1,32 +1,16 @@
-// The VDSL Status page on the simulated unit pair: what one poll reads, in which order, and what
-// the page shows of it.
+// The VDSL Status page on the simulated unit pair: what one poll reads, in which order, what
+// the page shows of it and what its line history records.
 #include "link/console_state.h"
 #include "status_sheet.h"
 
 #include <gtest/gtest.h>
-#include <numeric>
 
 namespace monitortest {
 namespace {
 
-constexpr int kSnr = 1009, kMse = 1010, kRsErrors = 1011, kPower = 1026, kLinkFails = 1027;
-// The readouts, then the link and the receiver indicators.
-const std::vector<int> kShown = {kSnr, kMse, kRsErrors, kPower, kLinkFails, 1028, 1029, 1030,
-                                 1032, 1033, 1034,      1035,   1036,       1037, 1038};
+constexpr int kPower = 1026, kLinkFails = 1027;
 const Lines kPoll = {"rd 8c71",    "rd 8c70",    "rd 8c40",    "rd 8c41", "rd 8D38", "rd 8C98",
                      "rd 8C91, 4", "rd 8C99, 3", "rd 8C9C, 2", "rd 8C67", "rd 8C71"};
-
-// The controls each register feeds, which a read without a value leaves as they were.
-const std::vector<std::pair<const char*, std::vector<int>>> kFedBy = {
-    {"8c70", {kSnr, kMse, kPower}},
-    {"8c40", {kSnr, kMse}},
-    {"8c41", {kPower}},
-    {"8D38", {kLinkFails}},
-    {"8C98", {1035, 1036, 1037, 1038}},
-    {"8C91", {kRsErrors}},
-    {"8C99", {kSnr, kMse}},
-    {"8C9C", {kPower}},
-    {"8C67", {kPower}}};
 
 class VdslStatusPage : public StatusSheet {
 protected:
@@ -41,25 +25,20 @@ protected:
     void tick() { vdsl_->onWindowTimer(64); }
     // Codes down and up, v = 100000 n, w = 1000 n, g = 0 (only bits 2..0 count), n link fails.
     void fixUnit(Side side, std::uint32_t down, std::uint32_t up, std::uint32_t n) {
-        fix(side, 0x8c40, down);
-        fix(side, 0x8c41, up);
-        fix(side, 0x8c99, 100000 * n);
-        fix(side, 0x8c9c, 1000 * n);
-        fix(side, 0x8c67, 0xF8);
-        fix(side, 0x8d38, n);
+        for (const auto& [addr, value] :
+             {std::pair{0x8c40, down}, std::pair{0x8c41, up}, std::pair{0x8c99, 100000 * n},
+              std::pair{0x8c9c, 1000 * n}, std::pair{0x8c67, 0xF8u}, std::pair{0x8d38, n}})
+            fix(side, static_cast<std::uint16_t>(addr), value);
     }
-    // The readouts' texts, then "x" or "." for each indicator.
-    Lines shown() const {
-        Lines all;
-        for (int id : kShown)
-            all.push_back(id < 1028 ? text(*vdsl_, id).toStdString()
-                                    : (checked(*vdsl_, id) ? "x" : "."));
-        return all;
+    Lines readings() const { // SNR, MSE, power, link fails
+        const Lines all = vdslShown();
+        return {all[0], all[1], all[3], all[4]};
     }
-    Lines readings() const { return {shown()[0], shown()[1], shown()[3], shown()[4]}; }
     std::string marks() const {
-        const Lines all = shown();
-        return std::accumulate(all.begin() + 5, all.end(), std::string());
+        std::string all;
+        for (std::size_t i = 5; i < vdslShown().size(); ++i)
+            all += vdslShown()[i];
+        return all;
     }
 };
 
@@ -89,7 +68,6 @@ TEST_F(VdslStatusPage, PollsTheLocalUnitWhenShownThenTheAddressedUnitAtEachTick)
 }
 
 TEST_F(VdslStatusPage, LinkDropOrNoLinkStateWhileRemoteIsCheckedFallsBackInTheSameTick) {
-    const std::string fellBack = "Quillon Configurator  [link DOWN]: Local, Remote disabled, on P";
     showTab(kVdslTab);
     for (bool drop : {false, true}) {
         click(*vdsl_, kRemote);
@@ -102,7 +80,7 @@ TEST_F(VdslStatusPage, LinkDropOrNoLinkStateWhileRemoteIsCheckedFallsBackInTheSa
             pair_->faults().noValueRegister = "8c71";
         tick();
         pair_->faults().noValueRegister.clear();
-        EXPECT_EQ(sides(*vdsl_), fellBack);
+        EXPECT_EQ(sides(*vdsl_), "Quillon Configurator  [link DOWN]: Local, Remote disabled, on P");
         EXPECT_EQ(text(*vdsl_, kLinkFails), "1");
         tick();
     }
@@ -126,14 +104,13 @@ TEST_F(VdslStatusPage, IndicatorsCountersAndDashesShowWhatWasRead) {
     showTab(kVdslTab);
     EXPECT_EQ(readings(), (Lines{"", "", "-1.47", "255"}));
     EXPECT_EQ(marks(), "x.x.x.xx.x");
-    EXPECT_EQ(text(*vdsl_, kRsErrors), "4000000000");
+    EXPECT_EQ(text(*vdsl_, 1011), "4000000000");
     pair_->faults().noValueRegister.clear();
     fix(Side::P, 0x8c71, 0x5A);
     fix(Side::P, 0x8c98, 0x7A);
     tick();
     EXPECT_EQ(marks(), ".x.x.x..x.");
-    for (std::size_t i = 5; i < kShown.size(); ++i)
-        EXPECT_FALSE(vdsl_->controls().widget(kShown[i])->isEnabled()) << kShown[i];
+    EXPECT_FALSE(vdsl_->controls().widget(1028)->isEnabled()); // indicators only show
     // Noise 0, level 0, codes 0E and B4: constellation index 7 and rate index 11, outside the
     // tables.
     for (const auto& [addr, value, expected] :
@@ -148,7 +125,22 @@ TEST_F(VdslStatusPage, IndicatorsCountersAndDashesShowWhatWasRead) {
     }
 }
 
-TEST_F(VdslStatusPage, AReadWithoutValueLeavesWhatItFeedsAsItWasForThatPoll) {
+// A read without value leaves the boxes it feeds as they were and records nothing for it; the
+// rest of the poll is shown and recorded.
+TEST_F(VdslStatusPage, AReadWithoutValueLeavesWhatItFeedsAsItWasAndRecordsNothing) {
+    using Empty = bool (*)(const monitor::LineSample&);
+    const std::vector<std::tuple<const char*, std::vector<int>, Empty>> cases = {
+        {"8c70",
+         {0, 1, 3},
+         [](auto& s) { return !s.unitType && !s.snrDb() && !s.transmitPowerDbmHz(); }},
+        {"8c40", {0, 1}, [](auto& s) { return !s.downstreamCode && !s.snrDb() && !s.mseDb(); }},
+        {"8c41", {3}, [](auto& s) { return !s.upstreamMbps() && !s.transmitPowerDbmHz(); }},
+        {"8D38", {4}, [](auto& s) { return !s.linkFailCount.has_value(); }},
+        {"8C98", {11, 12, 13, 14}, [](auto& s) { return !s.receiverBits.has_value(); }},
+        {"8C91", {2}, [](auto& s) { return !s.correctedErrors.has_value(); }},
+        {"8C99", {0, 1}, [](auto& s) { return !s.noise && !s.snrDb() && !s.mseDb(); }},
+        {"8C9C", {3}, [](auto& s) { return !s.transmitLevel && !s.transmitPowerDbmHz(); }},
+        {"8C67", {3}, [](auto& s) { return !s.gainStep && !s.transmitPowerDbmHz(); }}};
     // Poll n's values: each poll shows other texts and other check marks.
     const auto fixPoll = [this](std::uint32_t n) {
         fixUnit(Side::P, 0x00, 0x54, n);
@@ -158,21 +150,22 @@ TEST_F(VdslStatusPage, AReadWithoutValueLeavesWhatItFeedsAsItWasForThatPoll) {
     };
     fixPoll(2);
     showTab(kVdslTab);
-    const Lines second = shown();
-    for (const auto& [reg, unchanged] : kFedBy) {
+    const Lines second = vdslShown();
+    for (const auto& [reg, fed, isEmpty] : cases) {
         fixPoll(1);
         tick();
-        Lines expected = shown();
-        for (std::size_t i = 0; i < kShown.size(); ++i) {
-            ASSERT_NE(expected[i], second[i]) << kShown[i];
-            if (std::count(unchanged.begin(), unchanged.end(), kShown[i]) == 0)
+        Lines expected = vdslShown();
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            ASSERT_NE(expected[i], second[i]) << i;
+            if (std::count(fed.begin(), fed.end(), i) == 0)
                 expected[i] = second[i];
         }
         pair_->faults().noValueRegister = reg;
         fixPoll(2);
         tick();
         pair_->faults().noValueRegister.clear();
-        EXPECT_EQ(shown(), expected) << reg;
+        EXPECT_EQ(vdslShown(), expected) << reg;
+        EXPECT_TRUE(isEmpty(vdsl_->lineHistory().samples().back())) << reg;
     }
 }
 
