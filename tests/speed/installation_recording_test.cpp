@@ -83,15 +83,6 @@ TEST_F(InstallationRecording, SearchIsRecordedAsItRan) {
     EXPECT_LT(r.trace.find("rd 8c70"), r.trace.find("\r\nStarting procedure\r\n"));
 }
 
-TEST_F(InstallationRecording, FallBackIsTheOutcome) {
-    apply("eeee eeee eeee eeee", kLH, "11", "33");
-    EXPECT_EQ(verdicts(), Texts{"5.69/1.90 Errors on S side"});
-    EXPECT_EQ(record().order, "LOW  -> HIGH");
-    EXPECT_EQ(record().messages,
-              Texts{"Configuration can not be achieved\r\nDefault Configuration has been loaded"});
-    EXPECT_EQ(record().downActual + "/" + record().upActual, "3.79/1.42"); // the defaults
-}
-
 // Applies refused at their checks keep the record before them; one that ran, even without a
 // search, replaces it. The button is off while an Apply runs.
 TEST_F(InstallationRecording, ButtonFollowsTheRecords) {
