@@ -3,7 +3,6 @@
 
 #include <QTimer>
 #include <gtest/gtest.h>
-#include <iostream>
 
 namespace speedtest {
 namespace {
@@ -38,8 +37,9 @@ struct SearchCase {
 };
 
 // A search that saves leaves both units on the pair, stored, the S side in Normal mode and the
-// Actual boxes on its labels; one that does not stores nothing and leaves the S side in Install
-// mode if Apply put it there. Apply ends with "Done", handling no queued event before.
+// Actual boxes on its labels (on the defaults after a fall-back); one that does not stores
+// nothing and leaves the S side in Install mode if Apply put it there. Apply ends with "Done",
+// handling no queued event before.
 TEST_F(ConfigurationFixture, ApplyTriesThePairsInOrderAndEndsAsItShould) {
     const std::vector<SearchCase> cases = {
         {"first passes", kHL, kClean, "33", kSaved, "33"},
@@ -67,7 +67,6 @@ TEST_F(ConfigurationFixture, ApplyTriesThePairsInOrderAndEndsAsItShould) {
         // The direction is looked at only when the search starts.
         {"no direction", kNoItem, kClean, "", kNoDirection, "00"},
         {"typed direction", kTypedText, kClean, "", kNoDirection, "00"},
-        {"no direction, link back", kNoItem, kClean, "", kNoDirection, "00", Event::DownAWhile},
         {"no answer", kHL, kClean, nullptr, "No answer from device", "00", Event::NoAnswer},
         {"S side", kHL, kClean, nullptr, "P side must be connected to start this procedure", "00",
          Event::SSide},
@@ -98,7 +97,7 @@ TEST_F(ConfigurationFixture, ApplyTriesThePairsInOrderAndEndsAsItShould) {
                 pair_->restartCount(Side::S) == 1)
                 pair_->dropLink(-1);
         });
-        const std::int64_t start = clock_.nowMs(), sleptBefore = clock_.sleptMs();
+        const std::int64_t sleptBefore = clock_.sleptMs();
         const std::size_t before = pair_->commandLog().size();
         trace_.clear();
         bool fired = false;
@@ -111,18 +110,19 @@ TEST_F(ConfigurationFixture, ApplyTriesThePairsInOrderAndEndsAsItShould) {
         EXPECT_FALSE(fired);
         EXPECT_EQ(attempts(), started ? c.attempts : "");
         EXPECT_EQ(boxTexts(), std::vector<std::string>{c.message});
-        const auto running = [this](Side side) {
-            return pairOf(pair_->runningRates(side).upCode(), pair_->runningRates(side).downCode());
-        };
-        EXPECT_EQ(running(Side::P), c.running);
-        EXPECT_EQ(saved ? running(Side::S) : "", saved ? c.running : "");
-        for (Side side : {Side::P, Side::S})
+        for (Side side : {Side::P, Side::S}) {
+            const sim::RateSet rates = pair_->runningRates(side);
+            if (side == Side::P || saved) {
+                EXPECT_EQ(pairOf(rates.upCode(), rates.downCode()), c.running);
+            }
             EXPECT_EQ(pairOf(pair_->eeprom(side, 0x8c11), pair_->eeprom(side, 0x8c10)),
                       saved ? c.running : "00");
+        }
         EXPECT_EQ(pair_->mode(Side::S), started && !saved && upAtApply ? 0x01 : 0x05);
         EXPECT_EQ(pair_->restartCount(Side::S), started ? int{upAtApply} + int{saved} : 0);
-        EXPECT_EQ(saved ? labelled(page_->upActualText, page_->downActualText) : "",
-                  saved ? c.running : "");
+        if (saved || c.message == kFallBack) {
+            EXPECT_EQ(labelled(page_->upActualText, page_->downActualText), c.running);
+        }
         const std::string sent = sentSince(before);
         const bool lost = c.event == Event::Lost;
         const bool defaults = c.message == kFallBack || !upAtApply || lost ||
@@ -130,7 +130,6 @@ TEST_F(ConfigurationFixture, ApplyTriesThePairsInOrderAndEndsAsItShould) {
         const std::vector<std::tuple<const std::string*, std::string, bool>> parts = {
             {&trace_, "\r\nStarting procedure\r\n", started},
             {&trace_, "\r\nNo Link After Restart\r\n", lost},
-            {&trace_, "\r\nNo Link After Restart and LWD\r\n", lost},
             // The defaults in their own order, started, on the P side.
             {&sent,
              "P:wr 8c10 54|P:wr 8c11 68|P:wr 8c12 4b|P:wr 8c13 00|P:wr 8c14 b7|P:wr 8c15 00|P:or "
@@ -138,9 +137,7 @@ TEST_F(ConfigurationFixture, ApplyTriesThePairsInOrderAndEndsAsItShould) {
              defaults},
             // The S side stores the pair, then the P side, with an empty command after.
             {&sent, "S:or 8c00 08|", saved},
-            {&sent, "P:or 8c00 08|P:|", saved},
-            {&trace_, "\r\nSaving config on EEPROM - S Side\r\n", saved},
-            {&trace_, "\r\nSaving config on EEPROM - P Side\r\n", saved}};
+            {&sent, "P:or 8c00 08|P:|", saved}};
         for (const auto& [text, part, present] : parts)
             EXPECT_EQ(countOf(*text, part) > 0, present) << part;
         // Reads of a link kept down: Apply 1 + 1, S restart 1 + 20, start 1 + 5, defaults 1 + 50.
@@ -154,16 +151,14 @@ TEST_F(ConfigurationFixture, ApplyTriesThePairsInOrderAndEndsAsItShould) {
         EXPECT_EQ(page_->statusText, started ? "Done" : "Select speed to set");
         EXPECT_TRUE(page_->applyButton->isEnabled());
         EXPECT_EQ(trace_.ends_with("\r\nDone\r\n"), started);
-        if (&c != &cases[0])
-            continue;
-        // The clean 4 x 4 search sleeps the fixed pauses only: S restart 16 s, four error-count
-        // pauses of 4 s, S save 2 s, S restart 16 s, and 1 s before each link read but the first.
-        const long waits = countOf(sent, "rd 8c71") - countOf(trace_, "\nLooking for link status");
-        const std::int64_t sleptMs = clock_.sleptMs() - sleptBefore;
-        EXPECT_EQ(sleptMs, 16000 + 4 * 4000 + 2000 + 16000 + 1000 * waits);
-        EXPECT_EQ(countOf(trace_, "timeout"), 0);
-        std::cout << "clean 4 x 4 HIGH to LOW: " << sleptMs << " ms of fixed waits (" << waits
-                  << " link waits) + " << clock_.nowMs() - start - sleptMs << " ms console time\n";
+        if (&c == &cases[0]) {
+            // The clean search sleeps the fixed pauses only: S restart 16 s, four error-count
+            // pauses of 4 s, S save 2 s, S restart 16 s, 1 s before each link read but the first.
+            const long waits = reads - countOf(trace_, "\nLooking for link status");
+            EXPECT_EQ(clock_.sleptMs() - sleptBefore,
+                      16000 + 4 * 4000 + 2000 + 16000 + 1000 * waits);
+            EXPECT_EQ(countOf(trace_, "timeout"), 0);
+        }
     }
 }
 

@@ -7,7 +7,7 @@ namespace {
 
 using namespace std::string_literals;
 
-// The profiles as "label|rateCode|tuningHigh|tuningLow,", upstream then downstream after a "/".
+// "label|rateCode|tuningHigh|tuningLow," per profile, upstream then downstream after a "/".
 std::string describe(const SpeedProfileFile& file) {
     std::string out;
     for (const auto* list : {&file.upstream, &file.downstream}) {
@@ -25,7 +25,6 @@ TEST(ParseSpeedProfiles, GivesTheListsAndResult) {
     const std::string x90(90, 'x');
     const std::vector<std::tuple<std::string, std::string, int>> cases = {
         {example, "1.42|68|00|b7,2.84|48|00|b7,5.69|44|00|b7,/3.79|54|00|4b,5.69|44|00|4b\n,", 1},
-        {"", "/", 1},
         {"# a\n\n#\n\n# b", "/", 1},
         // Section lines are exact; a syntax error keeps the profiles read before it.
         {"a;1;2;3;\n$upstream\nb;1;2;3;\n", "a|1|2|3,/", 0},
