@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testsupport {
@@ -68,6 +69,9 @@ protected:
         platform::setWindowTimerBackend({});
         platform::setMainWindow(nullptr);
     }
+
+    // The boxes shown since the last call, in order; a test takes every box it expects this way.
+    std::vector<RecordedBox> takeBoxes() { return std::exchange(boxes_, {}); }
 
     platform::VirtualClock clock_;
     std::string trace_;
