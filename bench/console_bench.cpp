@@ -17,6 +17,7 @@
 #include "monitor/vdsl_status_page.h"
 #include "platform/message_box.h"
 #include "platform/serial_port_posix.h"
+#include "platform/window_seams.h"
 #include "support/counting_port.h"
 #include "support/unitsim_process.h"
 
@@ -104,6 +105,7 @@ void measureCpu(int seconds) {
 int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);
+    platform::installWindowSeams();
     const int polls = argc > 1 ? std::atoi(argv[1]) : 20;
     const int cpuSeconds = argc > 2 ? std::atoi(argv[2]) : 30;
 

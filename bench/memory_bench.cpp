@@ -15,6 +15,7 @@
 #include "platform/message_box.h"
 #include "platform/trace.h"
 #include "platform/virtual_clock.h"
+#include "platform/window_seams.h"
 #include "platform/window_timers.h"
 #include "sim/simulated_port.h"
 #include "sim/unit_pair.h"
@@ -90,6 +91,7 @@ void report(const char* name, int ticks, const Run& run) {
 int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);
+    platform::installWindowSeams();
     bool withTraceWindow = false;
     int ticks = 7200;
     for (int i = 1; i < argc; ++i) {

@@ -1,4 +1,5 @@
 #include "app/program.h"
+#include "platform/window_seams.h"
 
 #include <QApplication>
 #include <clocale>
@@ -8,5 +9,6 @@ int main(int argc, char* argv[]) {
     // Qt hands the desktop's locale to the C library; the readouts, the report and the CSV write
     // their numbers with a decimal point whatever the desktop's language.
     std::setlocale(LC_NUMERIC, "C");
+    platform::installWindowSeams();
     return runConfigurator();
 }

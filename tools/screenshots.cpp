@@ -5,6 +5,7 @@
 // Usage: quillon_screenshots OUTPUT_FOLDER SPEEDCONF   (see scripts/screenshots)
 
 #include "app/main_sheet.h"
+#include "app/mode_dialog.h"
 #include "app/port_dialog.h"
 #include "app/process_objects.h"
 #include "link/console_state.h"
@@ -14,8 +15,8 @@
 #include "platform/port_list.h"
 #include "platform/port_open.h"
 #include "platform/virtual_clock.h"
+#include "platform/window_seams.h"
 #include "platform/window_timers.h"
-#include "procedures/mode_dialog.h"
 #include "sim/simulated_port.h"
 #include "sim/unit_pair.h"
 #include "speed/installation_report.h"
@@ -238,6 +239,7 @@ void renderBoxes(Renderer& renderer) {
 int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);
+    platform::installWindowSeams();
     if (argc != 3) {
         std::fprintf(stderr, "usage: quillon_screenshots OUTPUT_FOLDER SPEEDCONF\n");
         return 2;

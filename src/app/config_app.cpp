@@ -1,12 +1,13 @@
 #include "app/config_app.h"
 
 #include "app/main_sheet.h"
+#include "app/mode_dialog.h"
 #include "app/port_dialog.h"
 #include "app/trace_window.h"
 #include "link/console_state.h"
 #include "platform/message_box.h"
 #include "platform/modal_runner.h"
-#include "procedures/mode_dialog.h"
+#include "platform/window_seams.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,5 +1,7 @@
 #include "app/main_sheet.h"
 
+#include "app/about_box.h"
+#include "app/link_state_title.h"
 #include "app/main_window_handle.h"
 #include "res/icons.h"
 
@@ -59,4 +61,12 @@ void CMainTab::initialize() {
     button(kHelpButton)->hide();
     button(kCancelButton)->setText(QStringLiteral("Close"));
     setMainWndHandle(this);
+}
+
+void CMainTab::showLinkState(bool linkUp) {
+    setWindowTitle(linkStateTitle(linkUp));
+}
+
+void CMainTab::showAboutBox(QWidget* asker) {
+    ::showAboutBox(asker);
 }

@@ -2,6 +2,7 @@
 
 #include "monitor/ethernet_status_page.h"
 #include "monitor/vdsl_status_page.h"
+#include "pages/page_host.h"
 #include "platform/dialog_host.h"
 #include "speed/configuration_page.h"
 
@@ -12,7 +13,7 @@ class QTabWidget;
 
 // The main window for a P-side unit: a sheet with the pages Configuration, VDSL Status and
 // Ethernet Status, Configuration first, and a single visible button, "Close".
-class CMainTab : public platform::DialogWindow {
+class CMainTab : public platform::DialogWindow, public PageHost {
 public:
     CMainTab();
     ~CMainTab() override;
@@ -25,6 +26,9 @@ public:
     QTabWidget* tabs() const { return tabs_; }
     // The sheet's own buttons: 1 OK, 2 Cancel (shown as "Close"), 9 Help.
     QPushButton* button(int id) const { return control<QPushButton>(id); }
+
+    void showLinkState(bool linkUp) override;
+    void showAboutBox(QWidget* asker) override;
 
 protected:
     void initialize() override;

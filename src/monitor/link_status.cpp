@@ -1,8 +1,8 @@
 #include "monitor/link_status.h"
 
-#include "app/link_state_title.h"
 #include "link/registers.h"
 #include "monitor/poll_timer.h"
+#include "pages/page_host.h"
 #include "platform/message_box.h"
 
 #include <QRadioButton>
@@ -45,14 +45,16 @@ std::optional<std::uint8_t> updateLinkStatus(CConsoleLink& link, platform::Dialo
     // that counts as link down. (The console answers a read of an unreachable remote unit with
     // a notice, and is then back on the local unit.)
     const std::optional<std::uint8_t> state = readRegister(link, kRegLinkState);
-    QWidget* mainWindow = page.window();
+    PageHost* host = pageHostOf(page);
     auto* remote = page.control<QRadioButton>(kRemoteButton);
     if (state && (*state & kLinkUp) != 0) {
-        showLinkStateInTitle(*mainWindow, true);
+        if (host != nullptr)
+            host->showLinkState(true);
         remote->setEnabled(true);
         return state;
     }
-    showLinkStateInTitle(*mainWindow, false);
+    if (host != nullptr)
+        host->showLinkState(false);
     checkLocal(page);
     remote->setEnabled(false);
     link.SelectLocal();

@@ -1,6 +1,7 @@
 #include "platform/clock.h"
 
 #include "platform/real_clock.h"
+#include "platform/seams.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -11,8 +12,6 @@
 namespace platform {
 
 namespace {
-Clock* g_replacement = nullptr;
-
 RealClock& realClock() {
     static RealClock instance;
     return instance;
@@ -20,11 +19,12 @@ RealClock& realClock() {
 } // namespace
 
 Clock& clock() {
-    return g_replacement != nullptr ? *g_replacement : realClock();
+    Clock* replacement = seams().clock;
+    return replacement != nullptr ? *replacement : realClock();
 }
 
 void setClock(Clock* replacement) {
-    g_replacement = replacement;
+    seams().clock = replacement;
 }
 
 std::int64_t RealClock::nowMs() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/files.h"
+#include "platform/seams.h"
 #include "platform/window.h"
 
 #include <functional>
@@ -17,9 +19,6 @@ std::optional<std::string> askSaveFileName(WindowHandle owner, const std::string
                                            const std::string& filter);
 
 // Tests answer the question instead of showing a dialog. An empty function restores the real one.
-using SaveFileNameHandler = std::function<std::optional<std::string>(
-    WindowHandle owner, const std::string& caption, const std::string& suggestedName,
-    const std::string& filter)>;
 void setSaveFileNameHandler(SaveFileNameHandler handler);
 
 // Asks where to save (as askSaveFileName), then writes what contents() gives there; nothing is
@@ -28,9 +27,5 @@ void setSaveFileNameHandler(SaveFileNameHandler handler);
 void saveToChosenFile(WindowHandle owner, const std::string& caption,
                       const std::string& suggestedName, const std::string& filter,
                       const std::string& what, const std::function<std::string()>& contents);
-
-// Writes the bytes to the file exactly as they are (no line-end conversion), replacing it.
-// Returns false when the file cannot be written completely.
-bool writeWholeFile(const std::string& path, std::string_view bytes);
 
 } // namespace platform

@@ -1,19 +1,15 @@
 #include "platform/message_box.h"
 
+#include "platform/seams.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QMessageBox>
-#include <QPointer>
+#include <cstdio>
 
 namespace platform {
 
-namespace {
-MessageBoxHandler g_handler;
-QPointer<QWidget> g_mainWindow;
-} // namespace
-
 void setMessageBoxHandler(MessageBoxHandler handler) {
-    g_handler = std::move(handler);
+    seams().messageBox = std::move(handler);
 }
 
 std::string applicationName() {
@@ -23,20 +19,11 @@ std::string applicationName() {
 }
 
 void messageBox(WindowHandle owner, const std::string& text, const std::string& caption) {
-    if (g_handler) {
-        g_handler(owner, text, caption);
+    if (const MessageBoxHandler& handler = seams().messageBox) {
+        handler(owner, text, caption);
         return;
     }
-    makeMessageBox(owner, text, caption)->exec();
-}
-
-std::unique_ptr<QMessageBox> makeMessageBox(WindowHandle owner, const std::string& text,
-                                            const std::string& caption) {
-    auto box = std::make_unique<QMessageBox>(QMessageBox::NoIcon, QString::fromStdString(caption),
-                                             QString::fromStdString(text), QMessageBox::Ok, owner);
-    // Blocks its owner only: the ownerless trace window stays usable while a box is up.
-    box->setWindowModality(Qt::WindowModal);
-    return box;
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
 }
 
 void messageBox(WindowHandle owner, const std::string& text) {
@@ -44,11 +31,7 @@ void messageBox(WindowHandle owner, const std::string& text) {
 }
 
 WindowHandle mainWindow() {
-    return g_mainWindow.data();
-}
-
-void setMainWindow(WindowHandle window) {
-    g_mainWindow = window;
+    return seams().mainWindow;
 }
 
 } // namespace platform

@@ -4,17 +4,13 @@
 
 namespace platform {
 
-namespace {
-ModalRunner g_runner;
-}
-
 void setModalRunner(ModalRunner runner) {
-    g_runner = std::move(runner);
+    seams().modalRunner = std::move(runner);
 }
 
 int runModal(QDialog& dialog) {
-    if (g_runner)
-        return g_runner(dialog);
+    if (const ModalRunner& runner = seams().modalRunner)
+        return runner(dialog);
     dialog.setWindowModality(Qt::WindowModal);
     return dialog.exec();
 }

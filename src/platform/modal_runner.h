@@ -1,6 +1,6 @@
 #pragma once
 
-#include <functional>
+#include "platform/seams.h"
 
 class QDialog;
 
@@ -11,7 +11,6 @@ namespace platform {
 // while the program's windows run. Tests replace the run to step through dialogs themselves.
 int runModal(QDialog& dialog);
 
-using ModalRunner = std::function<int(QDialog& dialog)>;
 // An empty function restores the real run.
 void setModalRunner(ModalRunner runner);
 

@@ -1,5 +1,7 @@
 #include "platform/port_list.h"
 
+#include "platform/seams.h"
+
 #include <QSerialPortInfo>
 #include <filesystem>
 #include <system_error>
@@ -7,8 +9,6 @@
 namespace platform {
 
 namespace {
-
-PortLister g_lister;
 
 SystemPort fromInfo(const QSerialPortInfo& info) {
     const QString description =
@@ -28,8 +28,8 @@ PortNaming systemPortNaming() {
 }
 
 std::vector<SystemPort> listSystemPorts() {
-    if (g_lister)
-        return g_lister();
+    if (const PortLister& lister = seams().portLister)
+        return lister();
     std::vector<SystemPort> ports;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
         ports.push_back(fromInfo(info));
@@ -37,7 +37,7 @@ std::vector<SystemPort> listSystemPorts() {
 }
 
 void setPortLister(PortLister lister) {
-    g_lister = std::move(lister);
+    seams().portLister = std::move(lister);
 }
 
 std::string resolveDevicePath(const std::string& path) {

@@ -1,5 +1,7 @@
 #include "platform/port_open.h"
 
+#include "platform/seams.h"
+
 #ifdef _WIN32
 #include "platform/serial_port_win32.h"
 #else
@@ -10,13 +12,9 @@
 
 namespace platform {
 
-namespace {
-PortOpener g_opener;
-std::map<int, std::string> g_devices;
-} // namespace
-
 std::string portDeviceName(int portNumber) {
-    if (const auto it = g_devices.find(portNumber); it != g_devices.end())
+    const std::map<int, std::string>& devices = seams().portDevices;
+    if (const auto it = devices.find(portNumber); it != devices.end())
         return it->second;
 #ifdef _WIN32
     return "\\\\.\\COM" + std::to_string(portNumber);
@@ -29,8 +27,8 @@ std::string portDeviceName(int portNumber) {
 }
 
 OpenResult openSerialPort(int portNumber) {
-    if (g_opener)
-        return g_opener(portNumber);
+    if (const PortOpener& opener = seams().portOpener)
+        return opener(portNumber);
 #ifdef _WIN32
     return openWin32SerialPort(portNumber);
 #else
@@ -39,11 +37,11 @@ OpenResult openSerialPort(int portNumber) {
 }
 
 void setPortDevices(std::map<int, std::string> devices) {
-    g_devices = std::move(devices);
+    seams().portDevices = std::move(devices);
 }
 
 void setPortOpener(PortOpener opener) {
-    g_opener = std::move(opener);
+    seams().portOpener = std::move(opener);
 }
 
 } // namespace platform

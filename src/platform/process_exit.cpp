@@ -1,21 +1,19 @@
 #include "platform/process_exit.h"
 
+#include "platform/seams.h"
+
 #include <cstdio>
 #include <cstdlib>
 
 namespace platform {
 
-namespace {
-ExitHandler g_handler;
-}
-
 void setExitHandler(ExitHandler handler) {
-    g_handler = std::move(handler);
+    seams().exit = std::move(handler);
 }
 
 void exitProcess(int status) {
-    if (g_handler) {
-        g_handler(status);
+    if (const ExitHandler& handler = seams().exit) {
+        handler(status);
         std::abort(); // an exit handler must not return
     }
     std::fflush(nullptr);

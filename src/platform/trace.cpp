@@ -1,12 +1,13 @@
 #include "platform/trace.h"
 
+#include "platform/seams.h"
+
 #include <algorithm>
 #include <vector>
 
 namespace platform {
 
 namespace {
-TraceSink g_sink;
 std::vector<TraceCapture*> g_captures;
 } // namespace
 
@@ -19,14 +20,14 @@ TraceCapture::~TraceCapture() {
 }
 
 void setTraceSink(TraceSink sink) {
-    g_sink = std::move(sink);
+    seams().trace = std::move(sink);
 }
 
 void appendTrace(std::string_view text) {
     for (TraceCapture* capture : g_captures)
         capture->text_.append(text);
-    if (g_sink)
-        g_sink(text);
+    if (const TraceSink& sink = seams().trace)
+        sink(text);
 }
 
 void appendTrace(const char* text) {

@@ -18,12 +18,12 @@ public:
 unsigned setWindowTimer(WindowHandle window, unsigned id, unsigned periodMs);
 bool killWindowTimer(WindowHandle window, unsigned id);
 
-// Tests replace the timers to drive ticks themselves (or make the start fail).
+// The timers themselves belong to the window part of the platform layer (installWindowSeams);
+// tests replace them to drive ticks themselves (or make the start fail).
 struct WindowTimerBackend {
     std::function<unsigned(WindowHandle, unsigned id, unsigned periodMs)> set;
     std::function<bool(WindowHandle, unsigned id)> kill;
 };
-// Empty functions restore the real timers.
 void setWindowTimerBackend(WindowTimerBackend backend);
 
 } // namespace platform

@@ -1,9 +1,8 @@
 #include "speed/configuration_page.h"
 
-#include "app/about_box.h"
-#include "app/link_state_title.h"
 #include "link/decoding.h"
 #include "link/registers.h"
+#include "pages/page_host.h"
 #include "platform/clock.h"
 #include "platform/message_box.h"
 #include "platform/trace.h"
@@ -67,8 +66,10 @@ void CSet::connectHandlers() {
     connect(downMaxList, &QComboBox::activated, this, [this] { OnSelChangeDownMax(); });
     connect(downMinList, &QComboBox::activated, this, [this] { OnSelChangeDownMin(); });
     connect(applyButton, &QPushButton::clicked, this, [this] { OnOK(); });
-    connect(control<QPushButton>(kAboutButton), &QPushButton::clicked, this,
-            [this] { showAboutBox(this); });
+    connect(control<QPushButton>(kAboutButton), &QPushButton::clicked, this, [this] {
+        if (PageHost* host = pageHostOf(*this))
+            host->showAboutBox(this);
+    });
     connect(reportButton, &QPushButton::clicked, this, [this] { OnReport(); });
 }
 
@@ -191,7 +192,8 @@ int CSet::readLinkState() {
         return 0;
     }
     const bool up = (bits & kLinkUp) != 0;
-    showLinkStateInTitle(*window(), up);
+    if (PageHost* host = pageHostOf(*this))
+        host->showLinkState(up);
     return up ? 1 : 0;
 }
 

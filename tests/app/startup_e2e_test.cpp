@@ -3,6 +3,7 @@
 // transport and the process's real exit.
 
 #include "app/main_sheet.h"
+#include "app/mode_dialog.h"
 #include "app/port_dialog.h"
 #include "app/program.h"
 #include "link/console_state.h"
@@ -10,7 +11,6 @@
 #include "platform/modal_runner.h"
 #include "platform/port_list.h"
 #include "platform/port_open.h"
-#include "procedures/mode_dialog.h"
 #include "support/unitsim_process.h"
 
 #include <QComboBox>

@@ -1,6 +1,7 @@
 // Start-up offscreen over a scripted unit: the port dialog, the unit's answer to the 8c70 read,
 // the main window it leads to, how the process ends, and the Alt key that shows the trace.
 #include "app/main_sheet.h"
+#include "app/mode_dialog.h"
 #include "app/port_dialog.h"
 #include "app/process_objects.h"
 #include "link/console_state.h"
@@ -8,7 +9,6 @@
 #include "platform/modal_runner.h"
 #include "platform/port_open.h"
 #include "platform/process_exit.h"
-#include "procedures/mode_dialog.h"
 #include "support/platform_fixture.h"
 #include "support/scripted_port.h"
 

@@ -4,6 +4,7 @@
 // when the step's first command arrives, before the unit answers it.
 
 #include "app/main_sheet.h"
+#include "app/mode_dialog.h"
 #include "app/process_objects.h"
 #include "app/program.h"
 #include "link/console_state.h"
@@ -11,12 +12,13 @@
 #include "platform/modal_runner.h"
 #include "platform/port_open.h"
 #include "platform/process_exit.h"
+#include "platform/window_seams.h"
 #include "platform/window_timers.h"
-#include "procedures/mode_dialog.h"
 #include "sim/simulated_port.h"
 #include "sim/unitsim_options.h"
 #include "speed/configuration_page.h"
 #include "support/sim_fixture.h"
+#include "support/test_sheet.h"
 
 #include <QComboBox>
 #include <QRadioButton>
@@ -212,7 +214,7 @@ protected:
 
     // The status pages behind a blank first page, as the Configuration page opens first.
     void makeSheet() {
-        sheet_ = std::make_unique<QDialog>();
+        sheet_ = std::make_unique<testsupport::TestSheet>();
         sheet_->setWindowTitle(QStringLiteral("Quillon Configurator"));
         tabs_ = new QTabWidget(sheet_.get());
         (new QVBoxLayout(sheet_.get()))->addWidget(tabs_);

@@ -3,8 +3,10 @@
 #include "monitor/ethernet_status_page.h"
 #include "monitor/vdsl_status_page.h"
 #include "platform/message_box.h"
+#include "platform/window_seams.h"
 #include "platform/window_timers.h"
 #include "support/sim_fixture.h"
+#include "support/test_sheet.h"
 
 #include <QAbstractButton>
 #include <QDialog>
@@ -102,7 +104,7 @@ protected:
         ASSERT_TRUE(pair_->fixRegister(side, addr, value)) << std::hex << addr;
     }
 
-    std::unique_ptr<QDialog> sheet_ = std::make_unique<QDialog>();
+    std::unique_ptr<QDialog> sheet_ = std::make_unique<testsupport::TestSheet>();
     QTabWidget* tabs_ = new QTabWidget(sheet_.get());
     CStatus* vdsl_ = new CStatus;
     CEnetStatus* enet_ = new CEnetStatus;

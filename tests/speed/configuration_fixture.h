@@ -6,6 +6,7 @@
 
 #include "speed/configuration_page.h"
 #include "support/sim_fixture.h"
+#include "support/test_sheet.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -76,7 +77,7 @@ protected:
     void openPage(const std::optional<std::string>& fileText = kFourByFour) {
         if (fileText)
             std::ofstream(folder_ / "speedconf.txt", std::ios::binary) << *fileText;
-        sheet_ = std::make_unique<QDialog>();
+        sheet_ = std::make_unique<testsupport::TestSheet>();
         page_ = new CSet(sheet_.get());
         page_->ensureInitialized();
     }

@@ -1,3 +1,5 @@
+#include "platform/window_seams.h"
+
 #include <QApplication>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -8,5 +10,6 @@ int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     ::testing::InitGoogleTest(&argc, argv);
     QApplication application(argc, argv);
+    platform::installWindowSeams();
     return RUN_ALL_TESTS();
 }

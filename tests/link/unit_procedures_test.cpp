@@ -2,7 +2,7 @@
 // the exact traffic from each side the console may start on, and the state they leave.
 
 #include "link/console_state.h"
-#include "procedures/procedure_test_support.h"
+#include "support/procedure_test_support.h"
 #include "support/sim_fixture.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "procedures/mode_dialog.h"
+#include "app/mode_dialog.h"
 
 #include "app/main_window_handle.h"
 #include "link/registers.h"

@@ -1,12 +1,13 @@
 // The mode dialog offscreen, on the simulated pair with the S unit cabled to the PC (the console
 // on it, as start-up leaves it), and on a scripted unit for the failures of its first read.
 
+#include "app/mode_dialog.h"
 #include "app/process_objects.h"
 #include "link/console_state.h"
 #include "platform/message_box.h"
 #include "platform/process_exit.h"
-#include "procedures/mode_dialog.h"
-#include "procedures/procedure_test_support.h"
+#include "platform/window_seams.h"
+#include "support/procedure_test_support.h"
 #include "support/scripted_port.h"
 #include "support/sim_fixture.h"
 
