@@ -7,12 +7,24 @@
 namespace monitortest {
 namespace {
 
+namespace ids = res::ids::ethernet_status;
+
 // Every counter register with its box, in the order a poll reads them.
-const std::vector<std::pair<std::uint16_t, int>> kCounters = {
-    {0x8d04, 1023}, {0x8d00, 1022}, {0x8cfc, 1021}, {0x8cf8, 1020}, {0x8cf4, 1019},
-    {0x8cf0, 1018}, {0x8ce8, 1017}, {0x8ce4, 1016}, {0x8d10, 1015}, {0x8d08, 1014},
-    {0x8d0c, 1044}, {0x8d14, 1013}, {0x8d18, 1043}, {0x8d20, 1012}, {0x8d1c, 1042}};
-constexpr int kClear = 1031, kStartStop = 1039;
+const std::vector<std::pair<std::uint16_t, int>> kCounters = {{0x8d04, ids::kFcsErrors},
+                                                              {0x8d00, ids::kFrameTooLongErrors},
+                                                              {0x8cfc, ids::kCarrierSenseErrors},
+                                                              {0x8cf8, ids::kReceiveErrors},
+                                                              {0x8cf4, ids::kExcessiveCollisions},
+                                                              {0x8cf0, ids::kLateCollisions},
+                                                              {0x8ce8, ids::kMultipleCollisions},
+                                                              {0x8ce4, ids::kSingleCollisions},
+                                                              {0x8d10, ids::kRxBroadcastFrames},
+                                                              {0x8d08, ids::kRxOctets},
+                                                              {0x8d0c, ids::kTxOctets},
+                                                              {0x8d14, ids::kRxPauseFrames},
+                                                              {0x8d18, ids::kTxPauseFrames},
+                                                              {0x8d20, ids::kRxFrames},
+                                                              {0x8d1c, ids::kTxFrames}};
 
 class EthernetStatusPage : public StatusSheet {
 protected:
@@ -29,7 +41,7 @@ protected:
         for (std::uint32_t row = 1; row <= kCounters.size(); ++row)
             EXPECT_EQ(text(*enet_, kCounters[row - 1].second), QString::number(base * row)) << row;
     }
-    QString button() const { return enet_->control<QAbstractButton>(kStartStop)->text(); }
+    QString button() const { return enet_->control<QAbstractButton>(ids::kStartStop)->text(); }
 };
 
 TEST_F(EthernetStatusPage, APollChecksTheLinkThenAddsTheFifteenCountersReadInCapitals) {
@@ -43,19 +55,19 @@ TEST_F(EthernetStatusPage, APollChecksTheLinkThenAddsTheFifteenCountersReadInCap
                                  "rd 8D18, 4", "rd 8D20, 4", "rd 8D1C, 4"}));
     expectSums(2);
     clearCommands();
-    click(*enet_, kClear);
+    click(*enet_, ids::kClear);
     expectSums(0);
     EXPECT_TRUE(commands().empty());
     // Sums wrap around at 2^32; a reply without value adds nothing and spares the next counter.
     fix(Side::P, 0x8d1c, 0xFFFFFFFF);
     tick();
-    EXPECT_EQ(text(*enet_, 1042), "4294967295");
+    EXPECT_EQ(text(*enet_, ids::kTxFrames), "4294967295");
     fix(Side::P, 0x8d1c, 1);
     pair_->faults().noValueRegister = "8D04";
     tick();
-    EXPECT_EQ(text(*enet_, 1042), "0");
-    EXPECT_EQ(text(*enet_, 1023), "1");
-    EXPECT_EQ(text(*enet_, 1022), "4");
+    EXPECT_EQ(text(*enet_, ids::kTxFrames), "0");
+    EXPECT_EQ(text(*enet_, ids::kFcsErrors), "1");
+    EXPECT_EQ(text(*enet_, ids::kFrameTooLongErrors), "4");
 }
 
 // A side click clears the sums; Start/Stop checks the unit on the cable, then goes back to the
@@ -69,8 +81,8 @@ TEST_F(EthernetStatusPage, ASideClickClearsTheSumsAndTheNextTickAddsThatUnitsVal
         expectSums(base);
     }
     click(*enet_, kRemote);
-    click(*enet_, kStartStop);
-    click(*enet_, kStartStop);
+    click(*enet_, ids::kStartStop);
+    click(*enet_, ids::kStartStop);
     EXPECT_EQ(sides(*enet_), "Quillon Configurator  [link UP]: Remote on S");
     expectSums(1000);
     // The link drops while Remote is checked: the local values go to the same sums.
@@ -92,7 +104,7 @@ TEST_F(EthernetStatusPage, StartStopFollowsThePagesStatesAcrossHidingAndShowing)
         if (step == 's' || step == 'h') // show, hide
             showTab(step == 's' ? kEnetTab : kBlankTab);
         else
-            step == 'p' ? click(*enet_, kStartStop) : tick(); // press, tick
+            step == 'p' ? click(*enet_, ids::kStartStop) : tick(); // press, tick
         SCOPED_TRACE(std::string(1, step) + " then " + expected);
         EXPECT_EQ(button(), expected);
         EXPECT_EQ(enet_->running, button() == "Stop" ? 1 : 0);
