@@ -9,6 +9,7 @@
 
 #include <QAbstractButton>
 #include <QPushButton>
+#include <string>
 
 namespace ids = res::ids::mode;
 
@@ -46,7 +47,8 @@ void CModeDlg::initialize() {
 // exchange ends the program through FatalError when it fails.
 std::int32_t CModeDlg::readModeByte() {
     char reply[CConsoleLink::kBufferSize] = "";
-    if (link.SendCommand("rd c255\n") == 0) {
+    const std::string command = std::string("rd ") + kRegMode + "\n";
+    if (link.SendCommand(command.c_str()) == 0) {
         platform::messageBox(this, "errore di SendCommand");
         return NO_VALUE;
     }
