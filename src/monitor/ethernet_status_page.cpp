@@ -17,28 +17,28 @@ namespace {
 namespace ids = res::ids::ethernet_status;
 
 struct Counter {
-    const char* reg; // sent in capitals
+    const char* reg;
     std::uint32_t CEnetStatus::*sum;
     int control;
 };
 
 // The fifteen counters, in the order they are read.
 constexpr Counter kCounters[] = {
-    {"8D04", &CEnetStatus::fcsErrors, ids::kFcsErrors},
-    {"8D00", &CEnetStatus::frameTooLongErrors, ids::kFrameTooLongErrors},
-    {"8CFC", &CEnetStatus::carrierSenseErrors, ids::kCarrierSenseErrors},
-    {"8CF8", &CEnetStatus::receiveErrors, ids::kReceiveErrors},
-    {"8CF4", &CEnetStatus::excessiveCollisions, ids::kExcessiveCollisions},
-    {"8CF0", &CEnetStatus::lateCollisions, ids::kLateCollisions},
-    {"8CE8", &CEnetStatus::multipleCollisions, ids::kMultipleCollisions},
-    {"8CE4", &CEnetStatus::singleCollisions, ids::kSingleCollisions},
-    {"8D10", &CEnetStatus::rxBroadcastFrames, ids::kRxBroadcastFrames},
-    {"8D08", &CEnetStatus::rxOctets, ids::kRxOctets},
-    {"8D0C", &CEnetStatus::txOctets, ids::kTxOctets},
-    {"8D14", &CEnetStatus::rxPauseFrames, ids::kRxPauseFrames},
-    {"8D18", &CEnetStatus::txPauseFrames, ids::kTxPauseFrames},
-    {"8D20", &CEnetStatus::rxFrames, ids::kRxFrames},
-    {"8D1C", &CEnetStatus::txFrames, ids::kTxFrames},
+    {kRegFcsErrors, &CEnetStatus::fcsErrors, ids::kFcsErrors},
+    {kRegFrameTooLongErrors, &CEnetStatus::frameTooLongErrors, ids::kFrameTooLongErrors},
+    {kRegCarrierSenseErrors, &CEnetStatus::carrierSenseErrors, ids::kCarrierSenseErrors},
+    {kRegReceiveErrors, &CEnetStatus::receiveErrors, ids::kReceiveErrors},
+    {kRegExcessiveCollisions, &CEnetStatus::excessiveCollisions, ids::kExcessiveCollisions},
+    {kRegLateCollisions, &CEnetStatus::lateCollisions, ids::kLateCollisions},
+    {kRegMultipleCollisions, &CEnetStatus::multipleCollisions, ids::kMultipleCollisions},
+    {kRegSingleCollisions, &CEnetStatus::singleCollisions, ids::kSingleCollisions},
+    {kRegRxBroadcastFrames, &CEnetStatus::rxBroadcastFrames, ids::kRxBroadcastFrames},
+    {kRegRxOctets, &CEnetStatus::rxOctets, ids::kRxOctets},
+    {kRegTxOctets, &CEnetStatus::txOctets, ids::kTxOctets},
+    {kRegRxPauseFrames, &CEnetStatus::rxPauseFrames, ids::kRxPauseFrames},
+    {kRegTxPauseFrames, &CEnetStatus::txPauseFrames, ids::kTxPauseFrames},
+    {kRegRxFrames, &CEnetStatus::rxFrames, ids::kRxFrames},
+    {kRegTxFrames, &CEnetStatus::txFrames, ids::kTxFrames},
 };
 
 } // namespace
