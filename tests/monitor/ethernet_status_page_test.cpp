@@ -7,24 +7,26 @@
 namespace monitortest {
 namespace {
 
-namespace ids = res::ids::ethernet_status;
+using namespace res::ids::ethernet_status;
 
 // Every counter register with its box, in the order a poll reads them.
-const std::vector<std::pair<std::uint16_t, int>> kCounters = {{0x8d04, ids::kFcsErrors},
-                                                              {0x8d00, ids::kFrameTooLongErrors},
-                                                              {0x8cfc, ids::kCarrierSenseErrors},
-                                                              {0x8cf8, ids::kReceiveErrors},
-                                                              {0x8cf4, ids::kExcessiveCollisions},
-                                                              {0x8cf0, ids::kLateCollisions},
-                                                              {0x8ce8, ids::kMultipleCollisions},
-                                                              {0x8ce4, ids::kSingleCollisions},
-                                                              {0x8d10, ids::kRxBroadcastFrames},
-                                                              {0x8d08, ids::kRxOctets},
-                                                              {0x8d0c, ids::kTxOctets},
-                                                              {0x8d14, ids::kRxPauseFrames},
-                                                              {0x8d18, ids::kTxPauseFrames},
-                                                              {0x8d20, ids::kRxFrames},
-                                                              {0x8d1c, ids::kTxFrames}};
+const std::vector<std::pair<std::uint16_t, int>> kCounters = {
+    {0x8d04, kFcsErrors},
+    {0x8d00, kFrameTooLongErrors},
+    {0x8cfc, kCarrierSenseErrors},
+    {0x8cf8, kReceiveErrors},
+    {0x8cf4, kExcessiveCollisions},
+    {0x8cf0, kLateCollisions},
+    {0x8ce8, kMultipleCollisions},
+    {0x8ce4, kSingleCollisions},
+    {0x8d10, kRxBroadcastFrames},
+    {0x8d08, kRxOctets},
+    {0x8d0c, kTxOctets},
+    {0x8d14, kRxPauseFrames},
+    {0x8d18, kTxPauseFrames},
+    {0x8d20, kRxFrames},
+    {0x8d1c, kTxFrames},
+};
 
 class EthernetStatusPage : public StatusSheet {
 protected:
@@ -41,7 +43,7 @@ protected:
         for (std::uint32_t row = 1; row <= kCounters.size(); ++row)
             EXPECT_EQ(text(*enet_, kCounters[row - 1].second), QString::number(base * row)) << row;
     }
-    QString button() const { return enet_->control<QAbstractButton>(ids::kStartStop)->text(); }
+    QString button() const { return enet_->control<QAbstractButton>(kStartStop)->text(); }
 };
 
 TEST_F(EthernetStatusPage, APollChecksTheLinkThenAddsTheFifteenCountersReadInCapitals) {
@@ -55,19 +57,19 @@ TEST_F(EthernetStatusPage, APollChecksTheLinkThenAddsTheFifteenCountersReadInCap
                                  "rd 8D18, 4", "rd 8D20, 4", "rd 8D1C, 4"}));
     expectSums(2);
     clearCommands();
-    click(*enet_, ids::kClear);
+    click(*enet_, kClear);
     expectSums(0);
     EXPECT_TRUE(commands().empty());
     // Sums wrap around at 2^32; a reply without value adds nothing and spares the next counter.
     fix(Side::P, 0x8d1c, 0xFFFFFFFF);
     tick();
-    EXPECT_EQ(text(*enet_, ids::kTxFrames), "4294967295");
+    EXPECT_EQ(text(*enet_, kTxFrames), "4294967295");
     fix(Side::P, 0x8d1c, 1);
     pair_->faults().noValueRegister = "8D04";
     tick();
-    EXPECT_EQ(text(*enet_, ids::kTxFrames), "0");
-    EXPECT_EQ(text(*enet_, ids::kFcsErrors), "1");
-    EXPECT_EQ(text(*enet_, ids::kFrameTooLongErrors), "4");
+    EXPECT_EQ(text(*enet_, kTxFrames), "0");
+    EXPECT_EQ(text(*enet_, kFcsErrors), "1");
+    EXPECT_EQ(text(*enet_, kFrameTooLongErrors), "4");
 }
 
 // A side click clears the sums; Start/Stop checks the unit on the cable, then goes back to the
@@ -81,8 +83,8 @@ TEST_F(EthernetStatusPage, ASideClickClearsTheSumsAndTheNextTickAddsThatUnitsVal
         expectSums(base);
     }
     click(*enet_, kRemote);
-    click(*enet_, ids::kStartStop);
-    click(*enet_, ids::kStartStop);
+    click(*enet_, kStartStop);
+    click(*enet_, kStartStop);
     EXPECT_EQ(sides(*enet_), "Quillon Configurator  [link UP]: Remote on S");
     expectSums(1000);
     // The link drops while Remote is checked: the local values go to the same sums.
@@ -104,7 +106,7 @@ TEST_F(EthernetStatusPage, StartStopFollowsThePagesStatesAcrossHidingAndShowing)
         if (step == 's' || step == 'h') // show, hide
             showTab(step == 's' ? kEnetTab : kBlankTab);
         else
-            step == 'p' ? click(*enet_, ids::kStartStop) : tick(); // press, tick
+            step == 'p' ? click(*enet_, kStartStop) : tick(); // press, tick
         SCOPED_TRACE(std::string(1, step) + " then " + expected);
         EXPECT_EQ(button(), expected);
         EXPECT_EQ(enet_->running, button() == "Stop" ? 1 : 0);

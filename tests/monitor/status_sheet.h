@@ -86,15 +86,12 @@ protected:
     // each link and receiver indicator.
     Lines vdslShown() const {
         Lines all;
-        namespace ids = res::ids::vdsl_status;
-        for (int id :
-             {ids::kSnr, ids::kMse, ids::kRsErrors, ids::kTransmitPower, ids::kLinkFailCounter})
+        using namespace res::ids::vdsl_status;
+        for (int id : {kSnr, kMse, kRsErrors, kTransmitPower, kLinkFailCounter})
             all.push_back(text(*vdsl_, id).toStdString());
-        for (int id :
-             {ids::kFullConstellationLink, ids::kReducedConstellationLink, ids::kTcSynchronized,
-              ids::kEthernetEncapsulationSync, ids::kRemoteInterfaceSynchronized,
-              ids::kSignalDetected, ids::kMicroInterruption, ids::kAgcConverged,
-              ids::kTimingConverged, ids::kAdcSaturation})
+        for (int id : {kFullConstellationLink, kReducedConstellationLink, kTcSynchronized,
+                       kEthernetEncapsulationSync, kRemoteInterfaceSynchronized, kSignalDetected,
+                       kMicroInterruption, kAgcConverged, kTimingConverged, kAdcSaturation})
             all.push_back(checked(*vdsl_, id) ? "x" : ".");
         return all;
     }
