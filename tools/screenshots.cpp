@@ -17,6 +17,7 @@
 #include "platform/virtual_clock.h"
 #include "platform/window_seams.h"
 #include "platform/window_timers.h"
+#include "res/control_ids.h"
 #include "sim/simulated_port.h"
 #include "sim/unit_pair.h"
 #include "speed/installation_report.h"
@@ -128,7 +129,7 @@ void renderLineHistory(Renderer& renderer, CStatus& page, sim::UnitPair& pair,
     constexpr int kPollsPerMinute = 15;
     for (int poll = 1; poll <= 60 * kPollsPerMinute; ++poll) {
         if (poll == 20 * kPollsPerMinute)
-            page.control<QRadioButton>(1046)->click();
+            page.control<QRadioButton>(res::ids::status_side::kRemote)->click();
         if (poll == 35 * kPollsPerMinute)
             pair.dropLink(60000);
         clock.advance(4000);

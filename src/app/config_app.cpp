@@ -5,6 +5,7 @@
 #include "app/port_dialog.h"
 #include "app/trace_window.h"
 #include "link/console_state.h"
+#include "link/registers.h"
 #include "platform/message_box.h"
 #include "platform/modal_runner.h"
 #include "platform/window_seams.h"
@@ -15,9 +16,6 @@
 #include <cstdint>
 
 namespace {
-
-// Bit of register 8c70 set when the attached unit is an S-side unit.
-constexpr std::uint8_t kSSideUnit = 0x10;
 
 bool isAltKeyUp(const QEvent& event) {
     if (event.type() != QEvent::KeyRelease)
@@ -58,13 +56,13 @@ bool CConfigApp::startUp() {
     g_fatalErrorsEnabled = 1;
 
     std::uint8_t unitFlags = 0;
-    if (link.ReadRegister("8c70", unitFlags) == 0) {
+    if (link.ReadRegister(kRegUnitType, unitFlags) == 0) {
         platform::messageBox(nullptr, "No answer from device");
         link.ClosePort();
         return false;
     }
     placeTraceWindow();
-    if ((unitFlags & kSSideUnit) != 0)
+    if ((unitFlags & kUnitTypeSSide) != 0)
         runMainWindow<CModeDlg>();
     else
         runMainWindow<CMainTab>();

@@ -11,8 +11,9 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr int kOkButton = 1;
-constexpr int kCancelButton = 2;
+// The sheet's buttons give the dialog's commands like a template's buttons do.
+constexpr int kOkButton = platform::kIdOk;
+constexpr int kCancelButton = platform::kIdCancel;
 constexpr int kHelpButton = 9;
 } // namespace
 

@@ -4,16 +4,20 @@
 #include "link/registers.h"
 #include "platform/message_box.h"
 #include "platform/trace.h"
+#include "res/control_ids.h"
 #include "res/templates.h"
 
 #include <QAbstractButton>
 #include <QPushButton>
+#include <string>
+
+namespace ids = res::ids::mode;
 
 CModeDlg::CModeDlg(QWidget* parent) : platform::DialogWindow(parent) {
     controls_ = res::buildDialog(res::kModeDialog, *this);
-    if (auto* normal = control<QAbstractButton>(kNormalId))
+    if (auto* normal = control<QAbstractButton>(ids::kNormal))
         connect(normal, &QAbstractButton::clicked, this, [this] { OnNormal(); });
-    if (auto* install = control<QAbstractButton>(kInstallId))
+    if (auto* install = control<QAbstractButton>(ids::kInstall))
         connect(install, &QAbstractButton::clicked, this, [this] { OnInstall(); });
 }
 
@@ -22,13 +26,13 @@ CModeDlg::~CModeDlg() {
 }
 
 void CModeDlg::initialize() {
-    applyButton = control<QPushButton>(kApplyId);
+    applyButton = control<QPushButton>(ids::kApply);
     const std::int32_t modeByte = readModeByte();
     if ((modeByte & 0xFF) == static_cast<std::int32_t>(kModeInstall)) {
-        checkRadioButton(kNormalId, kInstallId, kInstallId);
+        checkRadioButton(ids::kNormal, ids::kInstall, ids::kInstall);
         mode = 1;
     } else {
-        checkRadioButton(kNormalId, kInstallId, kNormalId);
+        checkRadioButton(ids::kNormal, ids::kInstall, ids::kNormal);
         mode = 0;
     }
     // Read for the trace only, where the installer sees the timeout parameter.
@@ -43,7 +47,8 @@ void CModeDlg::initialize() {
 // exchange ends the program through FatalError when it fails.
 std::int32_t CModeDlg::readModeByte() {
     char reply[CConsoleLink::kBufferSize] = "";
-    if (link.SendCommand("rd c255\n") == 0) {
+    const std::string command = std::string("rd ") + kRegMode + "\n";
+    if (link.SendCommand(command.c_str()) == 0) {
         platform::messageBox(this, "errore di SendCommand");
         return NO_VALUE;
     }

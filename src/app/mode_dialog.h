@@ -11,11 +11,6 @@ class QPushButton;
 // Close, Escape and the close box end it; Apply (the default button) does not.
 class CModeDlg : public platform::DialogWindow {
 public:
-    // Control ids of template 135.
-    static constexpr int kApplyId = 1;
-    static constexpr int kNormalId = 1017;
-    static constexpr int kInstallId = 1018;
-
     explicit CModeDlg(QWidget* parent = nullptr);
     ~CModeDlg() override;
 

@@ -4,6 +4,7 @@
 #include "app/port_entries.h"
 #include "link/console_state.h"
 #include "platform/port_open.h"
+#include "res/control_ids.h"
 #include "res/templates.h"
 
 #include <QComboBox>
@@ -11,19 +12,13 @@
 #include <QPushButton>
 #include <map>
 
-namespace {
-constexpr int kPortList = 1022;
-constexpr int kPortDetail = 1023;
-constexpr int kAboutButton = 1024;
-} // namespace
-
 CPortDlg::CPortDlg(QWidget* parent) : platform::DialogWindow(parent) {
     controls_ = res::buildDialog(res::kPortDialog, *this);
 }
 
 void CPortDlg::initialize() {
-    portCombo = control<QComboBox>(kPortList);
-    portDetail_ = control<QLabel>(kPortDetail);
+    portCombo = control<QComboBox>(res::ids::port::kList);
+    portDetail_ = control<QLabel>(res::ids::port::kDetail);
     portDetail_->setWordWrap(false);
     fillPortList();
     // COM1 is selected first, wherever the sorted list puts it.
@@ -32,7 +27,7 @@ void CPortDlg::initialize() {
     // Only the user's choice changes the port; g_portNumber keeps its value until then.
     connect(portCombo, &QComboBox::activated, this, &CPortDlg::OnSelChangePort);
     connect(portCombo, &QComboBox::currentIndexChanged, this, &CPortDlg::showPortDetail);
-    connect(control<QPushButton>(kAboutButton), &QPushButton::clicked, this,
+    connect(control<QPushButton>(res::ids::port::kAbout), &QPushButton::clicked, this,
             [this] { showAboutBox(this); });
 }
 

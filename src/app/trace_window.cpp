@@ -5,16 +5,12 @@
 #include "platform/file_dialog.h"
 #include "platform/local_time.h"
 #include "platform/trace.h"
+#include "res/control_ids.h"
 #include "res/templates.h"
 
 #include <QKeyEvent>
 #include <QPushButton>
 #include <cstdio>
-
-namespace {
-constexpr int kTraceControl = 1009;
-constexpr int kSaveButton = 1010;
-} // namespace
 
 std::string traceDisplayText(std::string_view text, bool& pendingCarriageReturn) {
     std::string out;
@@ -44,13 +40,14 @@ bool CDebugDlg::Create() {
     controls_ = res::buildDialog(res::kTraceWindow, *this);
     // The template's edit control is shown by a view made for a log that only grows.
     view_ = new TraceView(this);
-    if (QWidget* edit = controls_.replace(kTraceControl, view_)) {
+    if (QWidget* edit = controls_.replace(res::ids::trace::kText, view_)) {
         view_->setGeometry(edit->geometry());
         delete edit;
     }
     insertIntoControl(traceText);
     showEnd();
-    connect(control<QPushButton>(kSaveButton), &QPushButton::clicked, this, &CDebugDlg::OnSave);
+    connect(control<QPushButton>(res::ids::trace::kSave), &QPushButton::clicked, this,
+            &CDebugDlg::OnSave);
     platform::setTraceSink([this](std::string_view text) { append(text); });
     return true;
 }

@@ -76,20 +76,21 @@ inline constexpr char kCmdSetTimeoutHigh[] = "or 8d3b 0b\n";
 inline constexpr char kCmdSetTimeoutLow[] = "or 8d3a b8\n";
 
 // --- Ethernet counters: 4 bytes each, counted since the last read ---
-struct EthernetCounter {
-    const char* reg;
-    const char* caption;
-};
 inline constexpr int kEthernetCounterWidth = 4;
-// In display order. The word at 8CEC is not read. 8D00 is the same address as the unlock
-// register 8d00 of the mode byte: four bytes are read there, one byte is written.
-inline constexpr EthernetCounter kEthernetCounters[] = {
-    {"8CE4", "Single Collisions"},      {"8CE8", "Multiple Collisions"},
-    {"8CF0", "Late Collisions"},        {"8CF4", "Excessive Collisions"},
-    {"8CF8", "Receive Errors"},         {"8CFC", "Carrier Sense Errors"},
-    {"8D00", "Frame Too Long Errors"},  {"8D04", "Frame Check Seq. Er."},
-    {"8D08", "Received Octets"},        {"8D0C", "Transmitted Octets"},
-    {"8D10", "Received Broadcast Fr."}, {"8D14", "Received Pause Frames"},
-    {"8D18", "Transmitted Pause Fr."},  {"8D1C", "Transmitted Frames"},
-    {"8D20", "Received Frames"},
-};
+// By address. The word at 8CEC is not read. 8D00 is the same address as the unlock register
+// 8d00 of the mode byte: four bytes are read there, one byte is written.
+inline constexpr char kRegSingleCollisions[] = "8CE4";
+inline constexpr char kRegMultipleCollisions[] = "8CE8";
+inline constexpr char kRegLateCollisions[] = "8CF0";
+inline constexpr char kRegExcessiveCollisions[] = "8CF4";
+inline constexpr char kRegReceiveErrors[] = "8CF8";
+inline constexpr char kRegCarrierSenseErrors[] = "8CFC";
+inline constexpr char kRegFrameTooLongErrors[] = "8D00";
+inline constexpr char kRegFcsErrors[] = "8D04";
+inline constexpr char kRegRxOctets[] = "8D08";
+inline constexpr char kRegTxOctets[] = "8D0C";
+inline constexpr char kRegRxBroadcastFrames[] = "8D10";
+inline constexpr char kRegRxPauseFrames[] = "8D14";
+inline constexpr char kRegTxPauseFrames[] = "8D18";
+inline constexpr char kRegTxFrames[] = "8D1C";
+inline constexpr char kRegRxFrames[] = "8D20";

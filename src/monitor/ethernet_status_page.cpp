@@ -3,6 +3,7 @@
 #include "link/registers.h"
 #include "monitor/link_status.h"
 #include "monitor/poll_timer.h"
+#include "res/control_ids.h"
 #include "res/templates.h"
 
 #include <QHideEvent>
@@ -13,51 +14,52 @@
 
 namespace {
 
-constexpr int kClearButton = 1031;
-constexpr int kStartStopButton = 1039;
+namespace ids = res::ids::ethernet_status;
 
 struct Counter {
-    const char* reg; // sent in capitals
+    const char* reg;
     std::uint32_t CEnetStatus::*sum;
     int control;
 };
 
-// In the order they are read.
+// The fifteen counters, in the order they are read.
 constexpr Counter kCounters[] = {
-    {"8D04", &CEnetStatus::fcsErrors, 1023},
-    {"8D00", &CEnetStatus::frameTooLongErrors, 1022},
-    {"8CFC", &CEnetStatus::carrierSenseErrors, 1021},
-    {"8CF8", &CEnetStatus::receiveErrors, 1020},
-    {"8CF4", &CEnetStatus::excessiveCollisions, 1019},
-    {"8CF0", &CEnetStatus::lateCollisions, 1018},
-    {"8CE8", &CEnetStatus::multipleCollisions, 1017},
-    {"8CE4", &CEnetStatus::singleCollisions, 1016},
-    {"8D10", &CEnetStatus::rxBroadcastFrames, 1015},
-    {"8D08", &CEnetStatus::rxOctets, 1014},
-    {"8D0C", &CEnetStatus::txOctets, 1044},
-    {"8D14", &CEnetStatus::rxPauseFrames, 1013},
-    {"8D18", &CEnetStatus::txPauseFrames, 1043},
-    {"8D20", &CEnetStatus::rxFrames, 1012},
-    {"8D1C", &CEnetStatus::txFrames, 1042},
+    {kRegFcsErrors, &CEnetStatus::fcsErrors, ids::kFcsErrors},
+    {kRegFrameTooLongErrors, &CEnetStatus::frameTooLongErrors, ids::kFrameTooLongErrors},
+    {kRegCarrierSenseErrors, &CEnetStatus::carrierSenseErrors, ids::kCarrierSenseErrors},
+    {kRegReceiveErrors, &CEnetStatus::receiveErrors, ids::kReceiveErrors},
+    {kRegExcessiveCollisions, &CEnetStatus::excessiveCollisions, ids::kExcessiveCollisions},
+    {kRegLateCollisions, &CEnetStatus::lateCollisions, ids::kLateCollisions},
+    {kRegMultipleCollisions, &CEnetStatus::multipleCollisions, ids::kMultipleCollisions},
+    {kRegSingleCollisions, &CEnetStatus::singleCollisions, ids::kSingleCollisions},
+    {kRegRxBroadcastFrames, &CEnetStatus::rxBroadcastFrames, ids::kRxBroadcastFrames},
+    {kRegRxOctets, &CEnetStatus::rxOctets, ids::kRxOctets},
+    {kRegTxOctets, &CEnetStatus::txOctets, ids::kTxOctets},
+    {kRegRxPauseFrames, &CEnetStatus::rxPauseFrames, ids::kRxPauseFrames},
+    {kRegTxPauseFrames, &CEnetStatus::txPauseFrames, ids::kTxPauseFrames},
+    {kRegRxFrames, &CEnetStatus::rxFrames, ids::kRxFrames},
+    {kRegTxFrames, &CEnetStatus::txFrames, ids::kTxFrames},
 };
 
 } // namespace
 
 CEnetStatus::CEnetStatus() {
     controls_ = res::buildDialog(res::kEthernetStatusPage, *this);
-    connect(control<QPushButton>(kClearButton), &QPushButton::clicked, this,
+    connect(control<QPushButton>(ids::kClear), &QPushButton::clicked, this,
             [this] { ClearCounters(); });
-    connect(control<QPushButton>(kStartStopButton), &QPushButton::clicked, this,
+    connect(control<QPushButton>(ids::kStartStop), &QPushButton::clicked, this,
             [this] { onStartStop(); });
     // Sums of one unit are not carried over to the other: a side change starts from 0.
-    connect(control<QRadioButton>(monitor::kLocalButton), &QRadioButton::clicked, this, [this] {
-        ClearCounters();
-        link.SelectLocal();
-    });
-    connect(control<QRadioButton>(monitor::kRemoteButton), &QRadioButton::clicked, this, [this] {
-        ClearCounters();
-        link.SelectRemote();
-    });
+    connect(control<QRadioButton>(res::ids::status_side::kLocal), &QRadioButton::clicked, this,
+            [this] {
+                ClearCounters();
+                link.SelectLocal();
+            });
+    connect(control<QRadioButton>(res::ids::status_side::kRemote), &QRadioButton::clicked, this,
+            [this] {
+                ClearCounters();
+                link.SelectRemote();
+            });
 }
 
 CEnetStatus::~CEnetStatus() {
@@ -85,7 +87,7 @@ void CEnetStatus::showSums() {
 }
 
 void CEnetStatus::setStartStopText(const char* text) {
-    control<QPushButton>(kStartStopButton)->setText(QString::fromLatin1(text));
+    control<QPushButton>(ids::kStartStop)->setText(QString::fromLatin1(text));
 }
 
 void CEnetStatus::onWindowTimer(unsigned /*id*/) {
@@ -111,7 +113,7 @@ void CEnetStatus::onStartStop() {
     monitor::requirePSideUnit(link, this);
     // The check needs the unit cabled to the PC; then back to the side the buttons show, so
     // that the sums go on counting the unit they were begun on.
-    if (control<QRadioButton>(monitor::kRemoteButton)->isChecked())
+    if (control<QRadioButton>(res::ids::status_side::kRemote)->isChecked())
         link.SelectRemote();
     if (running == 1) {
         monitor::killPollTimer(this);

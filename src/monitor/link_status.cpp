@@ -4,6 +4,7 @@
 #include "monitor/poll_timer.h"
 #include "pages/page_host.h"
 #include "platform/message_box.h"
+#include "res/control_ids.h"
 
 #include <QRadioButton>
 
@@ -36,8 +37,8 @@ void requirePSideUnit(CConsoleLink& link, platform::WindowHandle page) {
 }
 
 void checkLocal(const platform::DialogPage& page) {
-    page.control<QRadioButton>(kLocalButton)->setChecked(true);
-    page.control<QRadioButton>(kRemoteButton)->setChecked(false);
+    page.control<QRadioButton>(res::ids::status_side::kLocal)->setChecked(true);
+    page.control<QRadioButton>(res::ids::status_side::kRemote)->setChecked(false);
 }
 
 std::optional<std::uint8_t> updateLinkStatus(CConsoleLink& link, platform::DialogPage& page) {
@@ -46,7 +47,7 @@ std::optional<std::uint8_t> updateLinkStatus(CConsoleLink& link, platform::Dialo
     // a notice, and is then back on the local unit.)
     const std::optional<std::uint8_t> state = readRegister(link, kRegLinkState);
     PageHost* host = pageHostOf(page);
-    auto* remote = page.control<QRadioButton>(kRemoteButton);
+    auto* remote = page.control<QRadioButton>(res::ids::status_side::kRemote);
     if (state && (*state & kLinkUp) != 0) {
         if (host != nullptr)
             host->showLinkState(true);

@@ -11,10 +11,6 @@
 // and reads that tell a reply without a value from a value.
 namespace monitor {
 
-// The side buttons of both status pages.
-inline constexpr int kLocalButton = 1045;
-inline constexpr int kRemoteButton = 1046;
-
 // A register read; nothing when the reply held no value (a transport failure never returns).
 std::optional<std::uint8_t> readRegister(CConsoleLink& link, const char* reg);
 std::optional<std::uint32_t> readRegisterBytes(CConsoleLink& link, const char* reg, int count);

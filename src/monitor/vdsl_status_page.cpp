@@ -6,6 +6,7 @@
 #include "monitor/link_status.h"
 #include "monitor/poll_timer.h"
 #include "platform/clock.h"
+#include "res/control_ids.h"
 #include "res/templates.h"
 
 #include <QCheckBox>
@@ -18,12 +19,7 @@
 
 namespace {
 
-constexpr int kSnrBox = 1009;
-constexpr int kMseBox = 1010;
-constexpr int kRsErrorBox = 1011;
-constexpr int kTransmitPowerBox = 1026;
-constexpr int kLinkFailBox = 1027;
-constexpr int kHistoryButton = 1047;
+namespace ids = res::ids::vdsl_status;
 
 struct Indicator {
     int control;
@@ -31,19 +27,19 @@ struct Indicator {
 };
 
 constexpr Indicator kLinkIndicators[] = {
-    {1028, kLinkUp},
-    {1029, kLinkReducedConstellation},
-    {1030, kLinkTcSynchronized},
-    {1032, kLinkEthernetEncapsulationSync},
-    {1033, kLinkRemoteInterfaceSynchronized},
-    {1034, kLinkSignalDetected},
+    {ids::kFullConstellationLink, kLinkUp},
+    {ids::kReducedConstellationLink, kLinkReducedConstellation},
+    {ids::kTcSynchronized, kLinkTcSynchronized},
+    {ids::kEthernetEncapsulationSync, kLinkEthernetEncapsulationSync},
+    {ids::kRemoteInterfaceSynchronized, kLinkRemoteInterfaceSynchronized},
+    {ids::kSignalDetected, kLinkSignalDetected},
 };
 
 constexpr Indicator kReceiverIndicators[] = {
-    {1035, kReceiverMicroInterruption},
-    {1036, kReceiverAgcConverged},
-    {1037, kReceiverTimingConverged},
-    {1038, kReceiverAdcSaturation},
+    {ids::kMicroInterruption, kReceiverMicroInterruption},
+    {ids::kAgcConverged, kReceiverAgcConverged},
+    {ids::kTimingConverged, kReceiverTimingConverged},
+    {ids::kAdcSaturation, kReceiverAdcSaturation},
 };
 
 template <std::size_t N>
@@ -58,11 +54,11 @@ void showBits(const platform::DialogPage& page, const Indicator (&indicators)[N]
 CStatus::CStatus() {
     controls_ = res::buildDialog(res::kVdslStatusPage, *this);
     // A click only changes the unit the console addresses: the next tick polls it.
-    connect(control<QRadioButton>(monitor::kLocalButton), &QRadioButton::clicked, this,
+    connect(control<QRadioButton>(res::ids::status_side::kLocal), &QRadioButton::clicked, this,
             [this] { link.SelectLocal(); });
-    connect(control<QRadioButton>(monitor::kRemoteButton), &QRadioButton::clicked, this,
+    connect(control<QRadioButton>(res::ids::status_side::kRemote), &QRadioButton::clicked, this,
             [this] { link.SelectRemote(); });
-    connect(control<QPushButton>(kHistoryButton), &QPushButton::clicked, this,
+    connect(control<QPushButton>(ids::kHistory), &QPushButton::clicked, this,
             [this] { showLineHistory(); });
 }
 
@@ -77,7 +73,7 @@ void CStatus::RefreshVdslStatus() {
     sample.wallTimeMs = platform::wallTimeMs(); // when the poll began
     sample.linkCheck = UpdateLinkStatus(*this);
     // After the link check: a link found down has put the page back on the local unit.
-    sample.side = control<QRadioButton>(monitor::kRemoteButton)->isChecked()
+    sample.side = control<QRadioButton>(res::ids::status_side::kRemote)->isChecked()
                       ? monitor::LineSide::Remote
                       : monitor::LineSide::Local;
     // A read without a value leaves what it feeds as it was for this poll.
@@ -132,11 +128,11 @@ void CStatus::showLineHistory() {
 }
 
 void CStatus::transferFields() {
-    control<QLineEdit>(kLinkFailBox)->setText(QString::number(linkFailCount));
-    control<QLineEdit>(kRsErrorBox)->setText(QString::number(rsErrorCount));
-    control<QLineEdit>(kSnrBox)->setText(QString::fromStdString(snrText));
-    control<QLineEdit>(kMseBox)->setText(QString::fromStdString(mseText));
-    control<QLineEdit>(kTransmitPowerBox)->setText(QString::fromStdString(txPowerText));
+    control<QLineEdit>(ids::kLinkFailCounter)->setText(QString::number(linkFailCount));
+    control<QLineEdit>(ids::kRsErrors)->setText(QString::number(rsErrorCount));
+    control<QLineEdit>(ids::kSnr)->setText(QString::fromStdString(snrText));
+    control<QLineEdit>(ids::kMse)->setText(QString::fromStdString(mseText));
+    control<QLineEdit>(ids::kTransmitPower)->setText(QString::fromStdString(txPowerText));
 }
 
 void CStatus::onWindowTimer(unsigned /*id*/) {

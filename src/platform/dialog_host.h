@@ -14,8 +14,9 @@ namespace platform {
 // (DialogPage). Its controls are reached by id, and initialize() runs once, when the window is
 // first shown, after the controls exist and before anything is painted.
 //
-// In a dialog, button 1 gives the OK command (OnOK, which ends the dialog unless overridden)
-// and button 2 the Cancel command (reject); Escape and the close box cancel too.
+// In a dialog, button kIdOk gives the OK command (OnOK, which ends the dialog unless
+// overridden) and button kIdCancel the Cancel command (reject); Escape and the close box cancel
+// too.
 template <class Base>
 class DialogHost : public Base {
 public:
@@ -39,7 +40,7 @@ public:
 
 protected:
     virtual void initialize() {}
-    // The OK command: button 1, or Enter on a default button 1.
+    // The OK command: button kIdOk, or Enter on a default button kIdOk.
     virtual void OnOK() {
         if constexpr (std::is_base_of_v<QDialog, Base>)
             this->accept();
@@ -54,9 +55,9 @@ protected:
 
 private:
     void connectCommandButtons() {
-        if (auto* ok = controls_.control<QPushButton>(1))
+        if (auto* ok = controls_.control<QPushButton>(kIdOk))
             QObject::connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
-        if (auto* cancel = controls_.control<QPushButton>(2))
+        if (auto* cancel = controls_.control<QPushButton>(kIdCancel))
             QObject::connect(cancel, &QPushButton::clicked, this, [this] { this->reject(); });
     }
 

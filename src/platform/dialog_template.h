@@ -9,6 +9,10 @@ namespace platform {
 
 // Controls that code never addresses share this id; the builder does not record them.
 constexpr int kNoId = -1;
+// In a dialog, the button with this id gives the OK command and the one with kIdCancel the Cancel
+// command, whatever their text.
+constexpr int kIdOk = 1;
+constexpr int kIdCancel = 2;
 
 enum class ControlKind {
     PushButton,

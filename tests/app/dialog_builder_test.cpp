@@ -37,34 +37,35 @@ TEST(DialogUnitsTest, RoundLikeMulDivAndConvertEdgesSoNeighboursStillMeet) {
 }
 
 TEST(DialogBuilderTest, BuildsEachControlUnderItsIdInAFixedSizeWindow) {
+    constexpr int kGo = 10, kPlainLabel = 12, kSortedList = 30;
     const platform::DialogTemplate sample{
         1,
         "Sample",
         200,
         150,
         0,
-        {{10, ControlKind::DefPushButton, "&Go", 5, 5, 40, 14},
+        {{kGo, ControlKind::DefPushButton, "&Go", 5, 5, 40, 14},
          {kNoId, ControlKind::GroupBox, "Frame", 0, 20, 100, 60},
          {kNoId, ControlKind::Static, "A && B &x", 5, 30, 60, 8},
-         {12, ControlKind::Static, "a & b", 5, 40, 60, 8, platform::style::kNoPrefix},
-         {30, ControlKind::ComboBox, "", 5, 85, 50, 40,
+         {kPlainLabel, ControlKind::Static, "a & b", 5, 40, 60, 8, platform::style::kNoPrefix},
+         {kSortedList, ControlKind::ComboBox, "", 5, 85, 50, 40,
           platform::style::kDropDownList | platform::style::kSort},
-         {10, ControlKind::PushButton, "Second with id 10", 130, 130, 60, 14}}};
+         {kGo, ControlKind::PushButton, "Second with id 10", 130, 130, 60, 14}}};
     QDialog host;
     const platform::DialogControls controls = platform::buildDialog(sample, host, {});
     EXPECT_EQ(controls.all().size(), sample.controls.size());
     EXPECT_EQ(controls.widget(kNoId), nullptr);
-    EXPECT_EQ(controls.control<QPushButton>(10)->text(), "&Go"); // the first with its id
-    EXPECT_EQ(controls.control<QLabel>(10), nullptr);
+    EXPECT_EQ(controls.control<QPushButton>(kGo)->text(), "&Go"); // the first with its id
+    EXPECT_EQ(controls.control<QLabel>(kGo), nullptr);
     EXPECT_EQ(host.minimumSize(), host.maximumSize());
     EXPECT_EQ(qobject_cast<QLabel*>(controls.all()[2])->text(), "A & B x");
-    EXPECT_EQ(controls.control<QLabel>(12)->text(), "a & b");
+    EXPECT_EQ(controls.control<QLabel>(kPlainLabel)->text(), "a & b");
     // Group boxes lie under their controls and let clicks through.
     auto* group = qobject_cast<QGroupBox*>(controls.all()[1]);
     EXPECT_TRUE(group->testAttribute(Qt::WA_TransparentForMouseEvents));
     EXPECT_EQ(host.children().indexOf(group), 0);
     // A sorted list inserts in order, equal texts after, and selects nothing.
-    auto* sorted = controls.control<QComboBox>(30);
+    auto* sorted = controls.control<QComboBox>(kSortedList);
     QSignalSpy changes(sorted, &QComboBox::currentIndexChanged);
     EXPECT_EQ(platform::addComboString(*sorted, "LOW  -> HIGH", 1), 0);
     EXPECT_EQ(platform::addComboString(*sorted, "HIGH -> LOW", 0), 0);

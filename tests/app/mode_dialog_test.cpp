@@ -8,6 +8,7 @@
 #include "platform/process_exit.h"
 #include "platform/window_seams.h"
 #include "support/procedure_test_support.h"
+#include "res/control_ids.h"
 #include "support/scripted_port.h"
 #include "support/sim_fixture.h"
 
@@ -21,11 +22,12 @@ namespace {
 
 using namespace proctest;
 using sim::Side;
+namespace ids = res::ids::mode;
 
 // "Install 1", "Normal 0" (the button checked and the mode field), "none" when neither or both.
 std::string shownMode(const CModeDlg& dialog) {
-    const bool normal = dialog.control<QRadioButton>(CModeDlg::kNormalId)->isChecked();
-    const bool install = dialog.control<QRadioButton>(CModeDlg::kInstallId)->isChecked();
+    const bool normal = dialog.control<QRadioButton>(ids::kNormal)->isChecked();
+    const bool install = dialog.control<QRadioButton>(ids::kInstall)->isChecked();
     return (normal == install ? "none "
             : install         ? "Install "
                               : "Normal ") +
@@ -102,11 +104,11 @@ TEST_F(ModeDialogTest, EachApplyWritesTheChosenModeAndRestartsTheUnit) {
     const Lines normalApply{"S:rd 8c70", "S:wr 8d00 a6", "S:wr c255 05", "S:wr 8d00 00",
                             "S:or 8c00 20"};
     for (const auto& [fromMode, chosenId, commands, toMode] :
-         {std::tuple{0x05, CModeDlg::kInstallId, installApply, 0x01},
-          std::tuple{0x01, CModeDlg::kNormalId, normalApply, 0x05}}) {
+         {std::tuple{0x05, ids::kInstall, installApply, 0x01},
+          std::tuple{0x01, ids::kNormal, normalApply, 0x05}}) {
         SCOPED_TRACE(toMode);
         CModeDlg& dialog = open(static_cast<std::uint8_t>(fromMode));
-        const int otherId = CModeDlg::kInstallId + CModeDlg::kNormalId - chosenId;
+        const int otherId = ids::kInstall + ids::kNormal - chosenId;
         for (int id : {chosenId, otherId, chosenId})
             clickRadio(id);
         EXPECT_EQ(shownMode(dialog), toMode == 0x01 ? "Install 1" : "Normal 0");

@@ -3,6 +3,7 @@
 #include "link/console_state.h"
 #include "platform/port_list.h"
 #include "platform/port_open.h"
+#include "res/control_ids.h"
 #include "support/platform_fixture.h"
 
 #include <QComboBox>
@@ -117,8 +118,8 @@ protected:
             texts << list().itemText(i);
         return texts;
     }
-    QComboBox& list() { return *dialog.control<QComboBox>(1022); }
-    QLabel& detail() { return *dialog.control<QLabel>(1023); }
+    QComboBox& list() { return *dialog.control<QComboBox>(res::ids::port::kList); }
+    QLabel& detail() { return *dialog.control<QLabel>(res::ids::port::kDetail); }
 
     CPortDlg dialog;
 };

@@ -9,6 +9,7 @@
 #include "platform/modal_runner.h"
 #include "platform/port_open.h"
 #include "platform/process_exit.h"
+#include "res/control_ids.h"
 #include "support/platform_fixture.h"
 #include "support/scripted_port.h"
 
@@ -99,7 +100,7 @@ TEST_F(StartUpTest, PSideUnitGetsTheMainSheetWhereAltShowsTheTrace) {
         sheetDialog = &sheet;
         EXPECT_EQ(objects->app.mainWndHandle, &sheet);
         EXPECT_EQ(platform::mainWindow(), &sheet);
-        QWidget* child = sheet.configPage.controls().widget(1002);
+        QWidget* child = sheet.configPage.controls().widget(res::ids::configuration::kUpMinList);
         releaseAlt(&traceWindow());
         showAboutBox(&sheet);
         releaseAlt(child, /*autoRepeat=*/true);
@@ -112,7 +113,7 @@ TEST_F(StartUpTest, PSideUnitGetsTheMainSheetWhereAltShowsTheTrace) {
         releaseAlt(&sheet);
         EXPECT_TRUE(traceWindow().isVisible());
         EXPECT_EQ(traceWindow().traceText, text);
-        QTest::mouseClick(sheet.button(2), Qt::LeftButton);
+        QTest::mouseClick(sheet.button(platform::kIdCancel), Qt::LeftButton);
     };
     EXPECT_TRUE(startUp());
     EXPECT_EQ(runs, (Lines{"port", "sheet", "about"}));
@@ -141,13 +142,15 @@ TEST_F(StartUpTest, SSideUnitGetsTheModeDialogAsMainWindow) {
         auto& ports = static_cast<CPortDlg&>(dialog);
         for (Qt::Key key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Down})
             QTest::keyClick(ports.portCombo, key);
-        QTest::mouseClick(ports.control<QPushButton>(1), Qt::LeftButton);
+        QTest::mouseClick(ports.control<QPushButton>(res::ids::port::kOk), Qt::LeftButton);
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
     };
     actions["mode"] = [&](QDialog& dialog) {
         QTest::keyClick(&dialog, Qt::Key_Return);
         EXPECT_TRUE(dialog.isVisible());
-        QTest::mouseClick(static_cast<CModeDlg&>(dialog).control<QPushButton>(2), Qt::LeftButton);
+        QTest::mouseClick(
+            static_cast<CModeDlg&>(dialog).control<QPushButton>(res::ids::mode::kClose),
+            Qt::LeftButton);
     };
     EXPECT_TRUE(startUp());
     EXPECT_EQ(runs, (Lines{"port", "mode"}));

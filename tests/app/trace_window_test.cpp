@@ -1,6 +1,7 @@
 #include "app/trace_view.h"
 #include "app/trace_window.h"
 #include "platform/trace.h"
+#include "res/control_ids.h"
 #include "support/platform_fixture.h"
 
 #include <QClipboard>
@@ -41,7 +42,7 @@ protected:
     void SetUp() override {
         PlatformFixture::SetUp();
         trace.Create();
-        view = trace.control<TraceView>(1009);
+        view = trace.control<TraceView>(res::ids::trace::kText);
         ASSERT_NE(view, nullptr);
     }
     // Caret at the end, nothing selected, and the last line in view.
@@ -95,7 +96,7 @@ TEST_F(TraceWindowTest, CancelEscapeAndEnterHideItWhileAppendsGoOn) {
     for (const Qt::Key key : {Qt::Key_Cancel, Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
         trace.showTrace();
         if (key == Qt::Key_Cancel)
-            QTest::mouseClick(trace.control<QPushButton>(2), Qt::LeftButton);
+            QTest::mouseClick(trace.control<QPushButton>(res::ids::trace::kCancel), Qt::LeftButton);
         else
             QTest::keyClick(view, key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
         EXPECT_FALSE(trace.isVisible()) << key;
@@ -114,7 +115,7 @@ TEST_F(TraceWindowTest, SaveWritesTheWholeTraceExactlyAsReceived) {
     for (const std::string piece :
          {"rd 8c70\n", "\r\n8c70 : 02\r\nL>\x05", "\r\nR>\r\nLink UP\r\n"})
         platform::appendTrace(piece);
-    auto* save = trace.control<QPushButton>(1010);
+    auto* save = trace.control<QPushButton>(res::ids::trace::kSave);
     ASSERT_NE(save, nullptr);
     QTest::mouseClick(save, Qt::LeftButton); // cancelled
     ASSERT_EQ(saveQuestions_.size(), 1u);

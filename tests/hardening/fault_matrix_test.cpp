@@ -14,6 +14,7 @@
 #include "platform/process_exit.h"
 #include "platform/window_seams.h"
 #include "platform/window_timers.h"
+#include "res/control_ids.h"
 #include "sim/simulated_port.h"
 #include "sim/unitsim_options.h"
 #include "speed/configuration_page.h"
@@ -151,7 +152,7 @@ protected:
         modeDialog_.emplace();
         platform::setMainWindow(&*modeDialog_);
         modeDialog_->show();
-        modeDialog_->control<QRadioButton>(CModeDlg::kInstallId)->click();
+        modeDialog_->control<QRadioButton>(res::ids::mode::kInstall)->click();
         run([this] { modeDialog_->OnOK(); });
         detail_ = "mode " + hex(pair_->mode(Side::S));
     }
@@ -160,7 +161,7 @@ protected:
     template <class Page>
     void poll(Page& page, int tab, const std::function<std::string()>& watched) {
         tabs_->setCurrentIndex(tab);
-        page.template control<QRadioButton>(1046)->click();
+        page.template control<QRadioButton>(res::ids::status_side::kRemote)->click();
         page.onWindowTimer(64);
         clock_.advance(4000);
         // A new noise reading on both units, so any successful read of it shows.
@@ -168,7 +169,8 @@ protected:
             pair_->fixRegister(side, 0x8c99, 54321);
         const std::string before = watched();
         run([&page] { page.onWindowTimer(64); });
-        const bool local = page.template control<QRadioButton>(1045)->isChecked();
+        const bool local =
+            page.template control<QRadioButton>(res::ids::status_side::kLocal)->isChecked();
         detail_ = linkStateOfTitle(*sheet_) + (local ? " Local " : " Remote ") +
                   (watched() == before ? "kept" : "new");
     }

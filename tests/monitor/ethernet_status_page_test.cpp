@@ -7,12 +7,26 @@
 namespace monitortest {
 namespace {
 
+using namespace res::ids::ethernet_status;
+
 // Every counter register with its box, in the order a poll reads them.
 const std::vector<std::pair<std::uint16_t, int>> kCounters = {
-    {0x8d04, 1023}, {0x8d00, 1022}, {0x8cfc, 1021}, {0x8cf8, 1020}, {0x8cf4, 1019},
-    {0x8cf0, 1018}, {0x8ce8, 1017}, {0x8ce4, 1016}, {0x8d10, 1015}, {0x8d08, 1014},
-    {0x8d0c, 1044}, {0x8d14, 1013}, {0x8d18, 1043}, {0x8d20, 1012}, {0x8d1c, 1042}};
-constexpr int kClear = 1031, kStartStop = 1039;
+    {0x8d04, kFcsErrors},
+    {0x8d00, kFrameTooLongErrors},
+    {0x8cfc, kCarrierSenseErrors},
+    {0x8cf8, kReceiveErrors},
+    {0x8cf4, kExcessiveCollisions},
+    {0x8cf0, kLateCollisions},
+    {0x8ce8, kMultipleCollisions},
+    {0x8ce4, kSingleCollisions},
+    {0x8d10, kRxBroadcastFrames},
+    {0x8d08, kRxOctets},
+    {0x8d0c, kTxOctets},
+    {0x8d14, kRxPauseFrames},
+    {0x8d18, kTxPauseFrames},
+    {0x8d20, kRxFrames},
+    {0x8d1c, kTxFrames},
+};
 
 class EthernetStatusPage : public StatusSheet {
 protected:
@@ -49,13 +63,13 @@ TEST_F(EthernetStatusPage, APollChecksTheLinkThenAddsTheFifteenCountersReadInCap
     // Sums wrap around at 2^32; a reply without value adds nothing and spares the next counter.
     fix(Side::P, 0x8d1c, 0xFFFFFFFF);
     tick();
-    EXPECT_EQ(text(*enet_, 1042), "4294967295");
+    EXPECT_EQ(text(*enet_, kTxFrames), "4294967295");
     fix(Side::P, 0x8d1c, 1);
     pair_->faults().noValueRegister = "8D04";
     tick();
-    EXPECT_EQ(text(*enet_, 1042), "0");
-    EXPECT_EQ(text(*enet_, 1023), "1");
-    EXPECT_EQ(text(*enet_, 1022), "4");
+    EXPECT_EQ(text(*enet_, kTxFrames), "0");
+    EXPECT_EQ(text(*enet_, kFcsErrors), "1");
+    EXPECT_EQ(text(*enet_, kFrameTooLongErrors), "4");
 }
 
 // A side click clears the sums; Start/Stop checks the unit on the cable, then goes back to the

@@ -19,8 +19,6 @@ namespace {
 using monitor::LineSample;
 using monitor::LineSide;
 
-constexpr int kHistoryButton = 1047;
-
 class LineHistoryPage : public StatusSheet {
 protected:
     void SetUp() override {
@@ -84,7 +82,7 @@ TEST_F(LineHistoryPage, TheWindowOpensModelessFollowsThePollsAndSendsNothing) {
         action();
         EXPECT_EQ(bytes_->sent, before);
     };
-    sendsNothing([this] { click(*vdsl_, kHistoryButton); });
+    sendsNothing([this] { click(*vdsl_, res::ids::vdsl_status::kHistory); });
     LineHistoryWindow* shown = window();
     ASSERT_NE(shown, nullptr);
     EXPECT_TRUE(shown->isVisible() && shown->isWindow() && !shown->isModal());
@@ -99,7 +97,7 @@ TEST_F(LineHistoryPage, TheWindowOpensModelessFollowsThePollsAndSendsNothing) {
     sendsNothing([&] { shown->close(); });
     poll();
     EXPECT_EQ(shown->series("SNR (dB)")->count(), 5);
-    sendsNothing([this] { click(*vdsl_, kHistoryButton); });
+    sendsNothing([this] { click(*vdsl_, res::ids::vdsl_status::kHistory); });
     EXPECT_EQ(window(), shown);
     EXPECT_TRUE(shown->isVisible());
     EXPECT_EQ(events_, timerEvents);
@@ -116,7 +114,7 @@ TEST_F(LineHistoryPage, TheWindowOpensModelessFollowsThePollsAndSendsNothing) {
 
 TEST_F(LineHistoryPage, ExportWritesTheAnsweredFileAndReportsAFailedWrite) {
     poll();
-    click(*vdsl_, kHistoryButton);
+    click(*vdsl_, res::ids::vdsl_status::kHistory);
     const auto buttons = window()->findChildren<QPushButton*>();
     const auto exportButton = std::find_if(buttons.begin(), buttons.end(), [](auto* button) {
         return button->text() == "Export CSV...";

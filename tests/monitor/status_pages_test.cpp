@@ -32,14 +32,15 @@ TEST_F(StatusPages, SwitchingPagesKeepsExactlyOnePollTimerAlive) {
 TEST_F(StatusPages, AFailedTimerStartIsReportedAndNothingIsKilledLater) {
     failTimers_ = true;
     showTab(kVdslTab);
-    EXPECT_NE(text(*vdsl_, 1009), ""); // the one refresh is shown
+    EXPECT_NE(text(*vdsl_, res::ids::vdsl_status::kSnr), ""); // the one refresh is shown
     EXPECT_EQ(boxes_.at(0).owner, vdsl_);
     showTab(kEnetTab);
     // The Ethernet page's button and flag turn at each press all the same.
     for (const char* expected : {"Stop", "Start", "Stop"}) {
-        EXPECT_EQ(enet_->control<QAbstractButton>(1039)->text(), expected);
+        EXPECT_EQ(enet_->control<QAbstractButton>(res::ids::ethernet_status::kStartStop)->text(),
+                  expected);
         EXPECT_EQ(enet_->running, expected == std::string("Stop") ? 1 : 0);
-        click(*enet_, 1039);
+        click(*enet_, res::ids::ethernet_status::kStartStop);
     }
     sheet_.reset();
     const std::string box = "box " + platform::applicationName() + ": Failed to create Timer";

@@ -5,6 +5,7 @@
 #include "platform/message_box.h"
 #include "platform/window_seams.h"
 #include "platform/window_timers.h"
+#include "res/control_ids.h"
 #include "support/sim_fixture.h"
 #include "support/test_sheet.h"
 
@@ -24,7 +25,9 @@ using sim::Side;
 // Window timers are recorded instead of run: a test calls onWindowTimer for a tick.
 class StatusSheet : public simtest::SimFixture {
 public:
-    static constexpr int kBlankTab = 0, kVdslTab = 1, kEnetTab = 2, kLocal = 1045, kRemote = 1046;
+    static constexpr int kBlankTab = 0, kVdslTab = 1, kEnetTab = 2;
+    static constexpr int kLocal = res::ids::status_side::kLocal;
+    static constexpr int kRemote = res::ids::status_side::kRemote;
 
 protected:
     void SetUp() override {
@@ -85,9 +88,12 @@ protected:
     // each link and receiver indicator.
     Lines vdslShown() const {
         Lines all;
-        for (int id : {1009, 1010, 1011, 1026, 1027})
+        using namespace res::ids::vdsl_status;
+        for (int id : {kSnr, kMse, kRsErrors, kTransmitPower, kLinkFailCounter})
             all.push_back(text(*vdsl_, id).toStdString());
-        for (int id : {1028, 1029, 1030, 1032, 1033, 1034, 1035, 1036, 1037, 1038})
+        for (int id : {kFullConstellationLink, kReducedConstellationLink, kTcSynchronized,
+                       kEthernetEncapsulationSync, kRemoteInterfaceSynchronized, kSignalDetected,
+                       kMicroInterruption, kAgcConverged, kTimingConverged, kAdcSaturation})
             all.push_back(checked(*vdsl_, id) ? "x" : ".");
         return all;
     }

@@ -8,7 +8,8 @@
 namespace monitortest {
 namespace {
 
-constexpr int kPower = 1026, kLinkFails = 1027;
+namespace ids = res::ids::vdsl_status;
+
 const Lines kPoll = {"rd 8c71",    "rd 8c70",    "rd 8c40",    "rd 8c41", "rd 8D38", "rd 8C98",
                      "rd 8C91, 4", "rd 8C99, 3", "rd 8C9C, 2", "rd 8C67", "rd 8C71"};
 
@@ -52,19 +53,19 @@ TEST_F(VdslStatusPage, PollsTheLocalUnitWhenShownThenTheAddressedUnitAtEachTick)
     EXPECT_EQ(sides(*vdsl_), "Quillon Configurator  [link UP]: Local on P");
     EXPECT_EQ(readings(), (Lines{"41.80", "19.20", "-1.47", "1"}));
     click(*vdsl_, kRemote);
-    EXPECT_EQ(text(*vdsl_, kLinkFails), "1"); // nothing read at the click
+    EXPECT_EQ(text(*vdsl_, ids::kLinkFailCounter), "1"); // nothing read at the click
     clearCommands();
     tick();
     EXPECT_EQ(commands(), kPoll);
     EXPECT_EQ(readings(), (Lines{"41.80", "19.20", "-1.47", "2"}));
-    EXPECT_TRUE(vdsl_->control<QWidget>(kPower)->isHidden());
+    EXPECT_TRUE(vdsl_->control<QWidget>(ids::kTransmitPower)->isHidden());
     // Hidden, the page keeps what it shows and the console its unit; shown again, it starts
     // over from the local unit before the first tick.
     showTab(kBlankTab);
     EXPECT_EQ(sides(*vdsl_), "Quillon Configurator  [link UP]: Remote on S");
     showTab(kVdslTab);
     EXPECT_EQ(sides(*vdsl_), "Quillon Configurator  [link UP]: Local on P");
-    EXPECT_EQ(text(*vdsl_, kLinkFails), "1");
+    EXPECT_EQ(text(*vdsl_, ids::kLinkFailCounter), "1");
 }
 
 TEST_F(VdslStatusPage, LinkDropOrNoLinkStateWhileRemoteIsCheckedFallsBackInTheSameTick) {
@@ -72,7 +73,7 @@ TEST_F(VdslStatusPage, LinkDropOrNoLinkStateWhileRemoteIsCheckedFallsBackInTheSa
     for (bool drop : {false, true}) {
         click(*vdsl_, kRemote);
         tick();
-        EXPECT_EQ(text(*vdsl_, kLinkFails), "2");
+        EXPECT_EQ(text(*vdsl_, ids::kLinkFailCounter), "2");
         // A unit that does not report its link state counts as link down.
         if (drop)
             pair_->dropLink(-1);
@@ -81,7 +82,7 @@ TEST_F(VdslStatusPage, LinkDropOrNoLinkStateWhileRemoteIsCheckedFallsBackInTheSa
         tick();
         pair_->faults().noValueRegister.clear();
         EXPECT_EQ(sides(*vdsl_), "Quillon Configurator  [link DOWN]: Local, Remote disabled, on P");
-        EXPECT_EQ(text(*vdsl_, kLinkFails), "1");
+        EXPECT_EQ(text(*vdsl_, ids::kLinkFailCounter), "1");
         tick();
     }
     // The link comes back: Remote can be chosen again, but the page stays on the local unit.
@@ -104,13 +105,14 @@ TEST_F(VdslStatusPage, IndicatorsCountersAndDashesShowWhatWasRead) {
     showTab(kVdslTab);
     EXPECT_EQ(readings(), (Lines{"", "", "-1.47", "255"}));
     EXPECT_EQ(marks(), "x.x.x.xx.x");
-    EXPECT_EQ(text(*vdsl_, 1011), "4000000000");
+    EXPECT_EQ(text(*vdsl_, ids::kRsErrors), "4000000000");
     pair_->faults().noValueRegister.clear();
     fix(Side::P, 0x8c71, 0x5A);
     fix(Side::P, 0x8c98, 0x7A);
     tick();
     EXPECT_EQ(marks(), ".x.x.x..x.");
-    EXPECT_FALSE(vdsl_->controls().widget(1028)->isEnabled()); // indicators only show
+    EXPECT_FALSE(
+        vdsl_->controls().widget(ids::kFullConstellationLink)->isEnabled()); // indicators only show
     // Noise 0, level 0, codes 0E and B4: constellation index 7 and rate index 11, outside the
     // tables.
     for (const auto& [addr, value, expected] :

@@ -1,5 +1,6 @@
 // The sample profile file on the default simulated line: each search order, run by the
 // Configuration page over the console, saves the pair the README promises on both units.
+#include "res/control_ids.h"
 #include "speed/configuration_fixture.h"
 #include "speed/speed_profile_file.h"
 
@@ -33,7 +34,7 @@ TEST_F(SampleSearch, EachOrderSavesTheSamplePairWhichTheReadmeNames) {
         choose(page_->algorithmList, order);
         std::vector<std::string> statuses;
         QObject::connect(
-            page_->control<QLineEdit>(1010), &QLineEdit::textChanged,
+            page_->control<QLineEdit>(res::ids::configuration::kStatus), &QLineEdit::textChanged,
             [&statuses](const QString& text) { statuses.push_back(text.toStdString()); });
         page_->applyButton->click();
         EXPECT_EQ(boxTexts(), std::vector<std::string>{"Configuration saved"});
