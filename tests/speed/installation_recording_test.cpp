@@ -1,6 +1,7 @@
-// The record each Apply leaves on the Configuration page, taken from real searches on the
-// simulated pair, and the Report... button that saves it.
+// The record each Apply leaves, built by observing real searches on the simulated pair, and the
+// page's Report... button that saves it.
 #include "speed/configuration_fixture.h"
+#include "speed/installation_recording.h"
 #include "speed/installation_report.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,7 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-struct InstallationRecording : ConfigurationFixture {
+struct InstallationRecordingTest : ConfigurationFixture {
     void SetUp() override {
         ConfigurationFixture::SetUp();
         ::setenv("TZ", "UTC0", 1);
@@ -21,32 +22,29 @@ struct InstallationRecording : ConfigurationFixture {
         ::tzset();
         ConfigurationFixture::TearDown();
     }
-    // Opens the page on the line and applies the range in the order given.
-    void apply(const char* line, int order, const char* min = "00", const char* max = "33") {
-        makePair(lineWhere(line));
-        openPage();
-        setRange(min, max);
-        choose(page_->algorithmList, order);
-        trace_.clear();
-        appliedAtMs_ = clock_.nowMs();
-        page_->applyButton->click();
-    }
-    const InstallationRecord& record() const { return *page_->installationRecord(); }
+    const InstallationRecord& record() const { return *recording_.lastRecord(); }
     Texts verdicts() const {
         Texts texts;
         for (const AttemptRecord& attempt : record().attempts)
             texts.push_back(attempt.downLabel + "/" + attempt.upLabel + " " + verdictText(attempt));
         return texts;
     }
-    std::int64_t appliedAtMs_ = 0;
+    ::InstallationRecording recording_;
 };
 
 // Downstream 11.38: upstream 5.69 does not train, 2.84 reads 3 dB at the P side, 1.90 counts
 // errors at the S side, 1.42 is clean. Each attempt holds the readings the search made, no
 // others, and says why it failed; the record holds the run's times, trace and outcome.
-TEST_F(InstallationRecording, SearchIsRecordedAsItRan) {
-    apply("cccc cccc cccc cepn", kHL);
-    ASSERT_TRUE(page_->installationRecord());
+TEST_F(InstallationRecordingTest, SearchIsRecordedAsItRan) {
+    makePair(lineWhere("cccc cccc cccc cepn"));
+    search_.addObserver(recording_);
+    useFile();
+    setSearchRange("00", "33");
+    search_.setAlgorithm(kHL);
+    trace_.clear();
+    const std::int64_t appliedAtMs = clock_.nowMs();
+    search_.Apply();
+    ASSERT_TRUE(recording_.lastRecord());
     const InstallationRecord& r = record();
     EXPECT_EQ(verdicts(), (Texts{"11.38/5.69 No link (back on the defaults)",
                                  "11.38/2.84 SNR below 6 dB on P side",
@@ -68,7 +66,7 @@ TEST_F(InstallationRecording, SearchIsRecordedAsItRan) {
     EXPECT_GT(a[3].durationMs, 16000);
     EXPECT_LT(a[3].durationMs, 21000);
 
-    EXPECT_EQ(r.startWallMs, platform::VirtualClock::kEpochMs + appliedAtMs_);
+    EXPECT_EQ(r.startWallMs, platform::VirtualClock::kEpochMs + appliedAtMs);
     EXPECT_EQ(r.endWallMs, platform::VirtualClock::kEpochMs + clock_.nowMs());
     EXPECT_TRUE(std::regex_match(r.attachedUnit, std::regex(R"(P side \(8c70 = [0-9a-f]{2}\))")));
     EXPECT_EQ(r.upMin.label + r.upMax.label + r.downMin.label + r.downMax.label,
@@ -85,7 +83,7 @@ TEST_F(InstallationRecording, SearchIsRecordedAsItRan) {
 
 // Applies refused at their checks keep the record before them; one that ran, even without a
 // search, replaces it. The button is off while an Apply runs.
-TEST_F(InstallationRecording, ButtonFollowsTheRecords) {
+TEST_F(InstallationRecordingTest, ButtonFollowsTheRecords) {
     makePair();
     openPage();
     EXPECT_FALSE(page_->reportButton->isEnabled());
@@ -94,39 +92,38 @@ TEST_F(InstallationRecording, ButtonFollowsTheRecords) {
         if (command.text == "rd 8c71")
             enabledWhileRunning.push_back(page_->reportButton->isEnabled());
     });
-    setRange("00", "00");
     page_->applyButton->click();
     EXPECT_EQ(enabledWhileRunning, std::vector<bool>(enabledWhileRunning.size(), false));
     EXPECT_FALSE(enabledWhileRunning.empty());
     ASSERT_TRUE(page_->installationRecord());
     EXPECT_TRUE(page_->reportButton->isEnabled());
-    const std::int64_t firstStart = record().startWallMs;
+    const std::int64_t firstStart = page_->installationRecord()->startWallMs;
 
-    setRange("10", "00"); // upstream Max below Min
-    page_->applyButton->click();
     pair_->setAttached(sim::Side::S);
     page_->applyButton->click();
-    EXPECT_EQ(boxTexts().size(), 3u);
-    EXPECT_EQ(record().startWallMs, firstStart);
+    EXPECT_EQ(takeBoxTexts().size(), 2u);
+    EXPECT_EQ(page_->installationRecord()->startWallMs, firstStart);
 
     // "Select the Algorithm" comes after the S side went to Install mode and restarted.
     pair_->setAttached(sim::Side::P);
-    setRange("00", "00");
     page_->algorithmList->setCurrentIndex(-1);
     page_->applyButton->click();
-    EXPECT_GT(record().startWallMs, firstStart);
-    EXPECT_TRUE(record().attempts.empty());
-    EXPECT_EQ(record().messages, Texts{"Select the Algorithm"});
-    EXPECT_EQ(record().order, "");
+    const InstallationRecord& r = *page_->installationRecord();
+    EXPECT_GT(r.startWallMs, firstStart);
+    EXPECT_TRUE(r.attempts.empty());
+    EXPECT_EQ(r.messages, Texts{"Select the Algorithm"});
+    EXPECT_EQ(r.order, "");
+    EXPECT_EQ(takeBoxTexts(), r.messages);
 }
 
 // Report... asks where, writes one PDF there and sends nothing to the units; a cancel writes
 // nothing, a failed write says so.
-TEST_F(InstallationRecording, ReportIsSavedWhereTheUserSays) {
-    apply("cccc cccc cccc cccc", kHL, "00", "00");
+TEST_F(InstallationRecordingTest, ReportIsSavedWhereTheUserSays) {
+    openPage();
+    page_->applyButton->click();
+    EXPECT_EQ(takeBoxTexts(), Texts{"Configuration saved"});
     const std::size_t sentBefore = pair_->commandLog().size();
     const auto folder = std::filesystem::current_path();
-    boxes_.clear();
 
     page_->reportButton->click(); // cancelled
     ASSERT_EQ(saveQuestions_.size(), 1u);
@@ -138,11 +135,11 @@ TEST_F(InstallationRecording, ReportIsSavedWhereTheUserSays) {
     page_->reportButton->click();
     std::ifstream file(*saveAnswer_, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}).substr(0, 5), "%PDF-");
-    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(takeBoxes().empty());
 
     saveAnswer_ = (folder / "no-such-folder" / "report.pdf").string();
     page_->reportButton->click();
-    EXPECT_EQ(boxTexts(), Texts{"The report could not be saved to\n" + *saveAnswer_});
+    EXPECT_EQ(takeBoxTexts(), Texts{"The report could not be saved to\n" + *saveAnswer_});
     EXPECT_EQ(pair_->commandLog().size(), sentBefore);
 }
 
