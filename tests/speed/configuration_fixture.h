@@ -64,13 +64,11 @@ inline sim::LineConfig lineWhere(std::string verdicts) {
 // What the search shows, as the page would.
 struct Shown : SearchObserver {
     void showStatus(const std::string& text, bool) override { status = text; }
-    void showActualRates(const std::string& d, const std::string& u) override {
-        down = d;
-        up = u;
-    }
+    void showActualRates(const std::string& d, const std::string& u) override { actual = {d, u}; }
     void showMessage(const std::string& text) override { messages.push_back(text); }
     void busyChanged(bool isBusy) override { busy.push_back(isBusy); }
-    std::string status, down, up;
+    std::string status;
+    std::pair<std::string, std::string> actual; // downstream, upstream
     std::vector<std::string> messages;
     std::vector<bool> busy;
 };

@@ -22,13 +22,6 @@ struct InstallationRecordingTest : ConfigurationFixture {
         ::tzset();
         ConfigurationFixture::TearDown();
     }
-    const InstallationRecord& record() const { return *recording_.lastRecord(); }
-    Texts verdicts() const {
-        Texts texts;
-        for (const AttemptRecord& attempt : record().attempts)
-            texts.push_back(attempt.downLabel + "/" + attempt.upLabel + " " + verdictText(attempt));
-        return texts;
-    }
     ::InstallationRecording recording_;
 };
 
@@ -45,20 +38,20 @@ TEST_F(InstallationRecordingTest, SearchIsRecordedAsItRan) {
     const std::int64_t appliedAtMs = clock_.nowMs();
     search_.Apply();
     ASSERT_TRUE(recording_.lastRecord());
-    const InstallationRecord& r = record();
-    EXPECT_EQ(verdicts(), (Texts{"11.38/5.69 No link (back on the defaults)",
-                                 "11.38/2.84 SNR below 6 dB on P side",
-                                 "11.38/1.90 Errors on S side", "11.38/1.42 Passed"}));
+    const InstallationRecord& r = *recording_.lastRecord();
+    Texts verdicts;
+    for (const AttemptRecord& attempt : r.attempts)
+        verdicts.push_back(attempt.downLabel + "/" + attempt.upLabel + " " + verdictText(attempt));
+    EXPECT_EQ(verdicts, (Texts{"11.38/5.69 No link (back on the defaults)",
+                               "11.38/2.84 SNR below 6 dB on P side", "11.38/1.90 Errors on S side",
+                               "11.38/1.42 Passed"}));
     const auto& a = r.attempts;
     EXPECT_FALSE(a[0].linkUp || a[0].snrP || a[0].errorsP);
     EXPECT_GT(a[0].durationMs, 5000); // the 5 s wait for the pair's link, and more
-    ASSERT_TRUE(a[1].snrP && a[1].snrP->db);
-    EXPECT_LT(*a[1].snrP->db, 6.0);
     EXPECT_FALSE(a[1].snrS || a[1].errorsP);
     EXPECT_EQ(a[2].errorsP, 0);
     EXPECT_NE(r.trace.find("\r\nS Side Error= " + std::to_string(a[2].errorsS.value_or(0))),
               std::string::npos);
-    EXPECT_GT(a[2].errorsS.value_or(0), 0);
     ASSERT_TRUE(a[3].snrP && a[3].snrS);
     EXPECT_TRUE(a[3].snrP->passed && a[3].snrS->passed && *a[3].snrS->db >= 6.0);
     EXPECT_EQ(a[3].errorsS, 0);
@@ -81,10 +74,10 @@ TEST_F(InstallationRecordingTest, SearchIsRecordedAsItRan) {
     EXPECT_LT(r.trace.find("rd 8c70"), r.trace.find("\r\nStarting procedure\r\n"));
 }
 
-// Applies refused at their checks keep the record before them; one that ran, even without a
-// search, replaces it. The button is off while an Apply runs.
-TEST_F(InstallationRecordingTest, ButtonFollowsTheRecords) {
-    makePair();
+// The page's Report... button is off until an Apply ran and while one runs; an Apply refused at
+// its checks keeps the record before it. Report... asks where, writes one PDF there and sends
+// nothing to the units; a cancel writes nothing, a failed write says so.
+TEST_F(InstallationRecordingTest, ReportButtonSavesTheLastRecordWhereTheUserSays) {
     openPage();
     EXPECT_FALSE(page_->reportButton->isEnabled());
     std::vector<bool> enabledWhileRunning;
@@ -96,47 +89,26 @@ TEST_F(InstallationRecordingTest, ButtonFollowsTheRecords) {
     EXPECT_EQ(enabledWhileRunning, std::vector<bool>(enabledWhileRunning.size(), false));
     EXPECT_FALSE(enabledWhileRunning.empty());
     ASSERT_TRUE(page_->installationRecord());
-    EXPECT_TRUE(page_->reportButton->isEnabled());
     const std::int64_t firstStart = page_->installationRecord()->startWallMs;
-
     pair_->setAttached(sim::Side::S);
     page_->applyButton->click();
-    EXPECT_EQ(takeBoxTexts().size(), 2u);
+    EXPECT_EQ(takeBoxTexts(),
+              (Texts{"Configuration saved", "P side must be connected to start this procedure"}));
     EXPECT_EQ(page_->installationRecord()->startWallMs, firstStart);
+    EXPECT_TRUE(page_->reportButton->isEnabled());
 
-    // "Select the Algorithm" comes after the S side went to Install mode and restarted.
-    pair_->setAttached(sim::Side::P);
-    page_->algorithmList->setCurrentIndex(-1);
-    page_->applyButton->click();
-    const InstallationRecord& r = *page_->installationRecord();
-    EXPECT_GT(r.startWallMs, firstStart);
-    EXPECT_TRUE(r.attempts.empty());
-    EXPECT_EQ(r.messages, Texts{"Select the Algorithm"});
-    EXPECT_EQ(r.order, "");
-    EXPECT_EQ(takeBoxTexts(), r.messages);
-}
-
-// Report... asks where, writes one PDF there and sends nothing to the units; a cancel writes
-// nothing, a failed write says so.
-TEST_F(InstallationRecordingTest, ReportIsSavedWhereTheUserSays) {
-    openPage();
-    page_->applyButton->click();
-    EXPECT_EQ(takeBoxTexts(), Texts{"Configuration saved"});
     const std::size_t sentBefore = pair_->commandLog().size();
     const auto folder = std::filesystem::current_path();
-
     page_->reportButton->click(); // cancelled
     ASSERT_EQ(saveQuestions_.size(), 1u);
     EXPECT_EQ(saveQuestions_[0].suggestedName.substr(0, 24), "installation-2026-03-01-");
     EXPECT_EQ(saveQuestions_[0].filter, "PDF files (*.pdf)");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1); // speedconf.txt
-
     saveAnswer_ = (folder / "report.pdf").string();
     page_->reportButton->click();
     std::ifstream file(*saveAnswer_, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}).substr(0, 5), "%PDF-");
     EXPECT_TRUE(takeBoxes().empty());
-
     saveAnswer_ = (folder / "no-such-folder" / "report.pdf").string();
     page_->reportButton->click();
     EXPECT_EQ(takeBoxTexts(), Texts{"The report could not be saved to\n" + *saveAnswer_});
