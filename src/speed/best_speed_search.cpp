@@ -1,26 +1,23 @@
-// The Apply procedure of the Configuration page and its best-speed search: every attempt loads a
-// profile pair into both units, waits for the link and checks both directions' signal/noise ratio
-// and both units' error counters; the first pair the chosen order accepts is stored in both
-// units' EEPROM.
+#include "speed/best_speed_search.h"
+
+#include "link/console_link.h"
 #include "link/decoding.h"
 #include "link/registers.h"
 #include "platform/clock.h"
 #include "platform/trace.h"
-#include "speed/configuration_page.h"
 #include "speed/speed_profile_file.h"
 
-#include <QComboBox>
-#include <QPushButton>
+#include <optional>
 
 namespace {
-
-constexpr int kHighToLow = 0;
-constexpr int kLowToHigh = 1;
 
 constexpr int kFirstLinkWaitS = 1;
 constexpr int kLinkAfterRestartWaitS = 20;
 constexpr int kLinkOnDefaultsWaitS = 50;
 constexpr int kLinkAfterLoadWaitS = 5;
+
+constexpr std::int64_t kLinkPollMs = 1000;
+constexpr std::int64_t kSSideSavePauseMs = 2000;
 
 // The command that writes a profile field to a rate register, the field exactly as the file has
 // it.
@@ -30,33 +27,131 @@ std::string rateWrite(const char* reg, const std::string& field) {
 
 } // namespace
 
+// --- Link wait --------------------------------------------------------------------------------
+
+int BestSpeedSearch::WaitForLink(int count, int& linkUp) {
+    linkUp = 0;
+    platform::appendTrace("\r\nLooking for link status\r\n");
+    SetStatus("Looking for link status...");
+    linkUp = readLinkState();
+    for (int waits = 0; linkUp == 0 && waits < count; ++waits) {
+        // The program blocks for the whole wait: show the latest state before it does.
+        notify(&SearchObserver::repaintBeforeWait);
+        platform::sleepMs(kLinkPollMs);
+        linkUp = readLinkState();
+    }
+    return 1;
+}
+
+int BestSpeedSearch::readLinkState() {
+    std::uint8_t bits = 0;
+    if (link_.ReadRegister(kRegLinkState, bits) == 0) {
+        notify(&SearchObserver::showStatus, std::string("can't read link status"), false);
+        return 0;
+    }
+    const bool up = (bits & kLinkUp) != 0;
+    notify(&SearchObserver::showLinkState, up);
+    return up ? 1 : 0;
+}
+
+// --- Rates ------------------------------------------------------------------------------------
+
+void BestSpeedSearch::LoadDefaults() {
+    platform::appendTrace("\r\nLoading defaults\r\n");
+    SetStatus("Loading defaults...");
+    for (const char* command : kDefaultRateCommands)
+        link_.WriteCommand(command);
+    link_.SendWriteCommand(kCmdStartRates);
+}
+
+void BestSpeedSearch::ReadLineSpeed() {
+    platform::appendTrace("\r\nReading line speed\r\n");
+    const std::string down = actualRateText(kRegDownstreamRate, profiles_.downstream);
+    const std::string up = actualRateText(kRegUpstreamRate, profiles_.upstream);
+    notify(&SearchObserver::showActualRates, down, up);
+}
+
+// The label of the first profile whose code is the one the unit runs, else the rate the code
+// gives. A register that gives no value, or a code outside the rate tables, shows as no reading.
+std::string BestSpeedSearch::actualRateText(const char* reg,
+                                            const std::vector<CSpeedEntry>& profiles) {
+    std::uint8_t code = 0;
+    if (link_.ReadRegister(reg, code) == 0)
+        return kNoReadingText;
+    if (profilesLoaded_ == 1) {
+        for (const CSpeedEntry& profile : profiles) {
+            if (parseRateCode(profile.rateCode) == code)
+                return profile.label;
+        }
+    }
+    const std::optional<double> rate = LineRateMbps(code);
+    return rate ? RateText(*rate) : std::string(kNoReadingText);
+}
+
+void BestSpeedSearch::SaveToEeprom(int pSide) {
+    if (pSide == 1) {
+        link_.SelectLocal();
+        platform::appendTrace("\r\nSaving config on EEPROM - P Side\r\n");
+        SetStatus("Saving config on EEPROM - P Side");
+        link_.SendWriteCommand(kCmdSaveToEeprom);
+        link_.WriteCommand("\n");
+        return;
+    }
+    link_.SelectRemote();
+    platform::appendTrace("\r\nSaving config on EEPROM - S Side\r\n");
+    SetStatus("Saving config on EEPROM - S Side");
+    link_.SendWriteCommand(kCmdSaveToEeprom);
+    platform::sleepMs(kSSideSavePauseMs);
+}
+
+// --- Status and messages ----------------------------------------------------------------------
+
+void BestSpeedSearch::SetStatus(const std::string& text) {
+    notify(&SearchObserver::showStatus, text, true);
+}
+
+void BestSpeedSearch::FallBackToDefaults() {
+    // The P side gets the defaults even when the last error check left the console on the S side:
+    // an S side in Install mode finds a P side on its defaults again by itself, while a P side
+    // left on a failed pair would keep the link down for good.
+    link_.SelectLocal();
+    LoadDefaults();
+    int linkUp = 0;
+    WaitForLink(kLinkOnDefaultsWaitS, linkUp);
+    tell("Configuration can not be achieved\r\nDefault Configuration has been loaded");
+    ReadLineSpeed();
+}
+
+void BestSpeedSearch::ShowInstallHint() {
+    tell("Please run this program on S side to set it in Install mode.\nIf S side is already in "
+         "install mode,\nthen configuration can not be achieved");
+}
+
 // --- Apply ------------------------------------------------------------------------------------
 
-void CSet::Apply() {
+void BestSpeedSearch::Apply() {
     // The installation report keeps the whole trace of the run, the unit-type check included.
     const platform::TraceCapture capture;
     const std::int64_t startWallMs = platform::wallTimeMs();
     std::uint8_t unitType = 0;
     if (!attachedUnitIsPSide(unitType) || !bothDirectionsHaveProfiles() || !rangeIsValid())
         return;
-    startRecording(startWallMs, unitType);
+    notify(&SearchObserver::runStarted, searchRun(startWallMs, unitType));
     platform::appendTrace("\r\nStarting procedure\r\n");
     SetStatus("Finding best speed in selected range...");
-    applyButton->setEnabled(false);
-    refreshControls();
+    notify(&SearchObserver::busyChanged, true);
 
     prepareAndSearch();
 
     platform::appendTrace("\r\nDone\r\n");
     SetStatus("Done");
-    applyButton->setEnabled(true);
-    refreshControls();
-    keepRecord(capture.text());
+    notify(&SearchObserver::busyChanged, false);
+    notify(&SearchObserver::runEnded, capture.text());
 }
 
-bool CSet::attachedUnitIsPSide(std::uint8_t& unitType) {
-    link.SelectLocal();
-    if (link.ReadRegister(kRegUnitType, unitType) == 0) {
+bool BestSpeedSearch::attachedUnitIsPSide(std::uint8_t& unitType) {
+    link_.SelectLocal();
+    if (link_.ReadRegister(kRegUnitType, unitType) == 0) {
         tell("No answer from device");
         return false;
     }
@@ -68,37 +163,57 @@ bool CSet::attachedUnitIsPSide(std::uint8_t& unitType) {
 }
 
 // A file may hold no profile for a direction: there is then nothing to load for it.
-bool CSet::bothDirectionsHaveProfiles() {
-    if (upMinList->count() == 0) {
+bool BestSpeedSearch::bothDirectionsHaveProfiles() {
+    if (profiles_.upstream.empty()) {
         tell("No upstream speed in configuration file");
         return false;
     }
-    if (downMinList->count() == 0) {
+    if (profiles_.downstream.empty()) {
         tell("No downstream speed in configuration file");
         return false;
     }
     return true;
 }
 
-bool CSet::rangeIsValid() {
-    if (downMaxList->currentIndex() < downMinList->currentIndex() ||
-        upMaxList->currentIndex() < upMinList->currentIndex()) {
+// A bound outside its direction's profiles (nothing selected after the lists were refilled)
+// gives no range either.
+bool BestSpeedSearch::rangeIsValid() {
+    const SpeedSelection& s = selection_;
+    const auto outside = [](int index, const std::vector<CSpeedEntry>& profiles) {
+        return index < 0 || index >= static_cast<int>(profiles.size());
+    };
+    if (s.downMax < s.downMin || s.upMax < s.upMin || outside(s.upMin, profiles_.upstream) ||
+        outside(s.upMax, profiles_.upstream) || outside(s.downMin, profiles_.downstream) ||
+        outside(s.downMax, profiles_.downstream)) {
         tell("Max speed cannot be lower than min speed:\nselect different values");
         return false;
     }
     return true;
 }
 
+SearchRun BestSpeedSearch::searchRun(std::int64_t startWallMs, std::uint8_t unitType) const {
+    SearchRun run;
+    run.startWallMs = startWallMs;
+    run.unitType = unitType;
+    run.upMin = upProfile(selection_.upMin);
+    run.upMax = upProfile(selection_.upMax);
+    run.downMin = downProfile(selection_.downMin);
+    run.downMax = downProfile(selection_.downMax);
+    if (algorithm_ == kHighToLow || algorithm_ == kLowToHigh)
+        run.order = algorithm_ == kHighToLow ? kHighToLowText : kLowToHighText;
+    return run;
+}
+
 // With the link up the S side goes to Install mode and restarts, so that it falls back to its
 // defaults by itself whenever a pair loses the link. With the link down only the P side can be
 // reached: it gets the defaults, and the search runs if the link comes back.
-void CSet::prepareAndSearch() {
+void BestSpeedSearch::prepareAndSearch() {
     int linkUp = 0;
     WaitForLink(kFirstLinkWaitS, linkUp);
     if (linkUp == 1) {
-        link.SetInstallMode(0);
-        link.RestartUnit(0);
-        link.SelectLocal();
+        link_.SetInstallMode(0);
+        link_.RestartUnit(0);
+        link_.SelectLocal();
         RunSearch();
         return;
     }
@@ -112,26 +227,17 @@ void CSet::prepareAndSearch() {
 
 // --- The search -------------------------------------------------------------------------------
 
-int CSet::RunSearch() {
-    const int algorithm = selectedAlgorithm();
-    if (algorithm != kHighToLow && algorithm != kLowToHigh) {
+int BestSpeedSearch::RunSearch() {
+    if (algorithm_ != kHighToLow && algorithm_ != kLowToHigh) {
         tell("Select the Algorithm");
         return 0;
     }
     if (!linkAfterRestart())
         return 0;
-    return algorithm == kHighToLow ? searchHighToLow() : searchLowToHigh();
+    return algorithm_ == kHighToLow ? searchHighToLow() : searchLowToHigh();
 }
 
-// The chosen item, or -1 when the edit field holds a text of its own.
-int CSet::selectedAlgorithm() const {
-    const int index = algorithmList->currentIndex();
-    if (index < 0 || algorithmList->currentText() != algorithmList->itemText(index))
-        return -1;
-    return index;
-}
-
-bool CSet::linkAfterRestart() {
+bool BestSpeedSearch::linkAfterRestart() {
     int linkUp = 0;
     WaitForLink(kLinkAfterRestartWaitS, linkUp);
     if (linkUp == 1)
@@ -148,10 +254,11 @@ bool CSet::linkAfterRestart() {
 
 // Every pair from the fastest down, the fastest downstream profile first; the first pair that
 // passes is kept.
-int CSet::searchHighToLow() {
+int BestSpeedSearch::searchHighToLow() {
     platform::appendTrace("\r\nHIGH to LOW Speed Algorithm\r\n");
-    for (int ds = downMaxIndex; ds >= downMinIndex; --ds) {
-        for (int us = upMaxIndex; us >= upMinIndex; --us) {
+    const SpeedSelection& s = selection_;
+    for (int ds = s.downMax; ds >= s.downMin; --ds) {
+        for (int us = s.upMax; us >= s.upMin; --us) {
             const AttemptResult result = tryPair(us, ds);
             if (result == AttemptResult::Passed)
                 return saveFoundPair();
@@ -165,17 +272,18 @@ int CSet::searchHighToLow() {
 
 // Climbs the downstream profiles on the slowest upstream profile, then the upstream profiles on
 // the downstream profile found.
-int CSet::searchLowToHigh() {
+int BestSpeedSearch::searchLowToHigh() {
     platform::appendTrace("\r\nLOW to HIGH Speed Algorithm\r\n");
-    int ds = downMinIndex;
-    const AttemptResult down = climb(ds, downMinIndex, downMaxIndex,
-                                     [this](int index) { return tryPair(upMinIndex, index); });
+    const SpeedSelection& s = selection_;
+    int ds = s.downMin;
+    const AttemptResult down =
+        climb(ds, s.downMin, s.downMax, [this, &s](int index) { return tryPair(s.upMin, index); });
     if (down != AttemptResult::Passed)
         return giveUp(down, false);
-    // (upMinIndex, ds) has just passed and is still loaded.
-    int us = upMinIndex + 1;
+    // (upMin, ds) has just passed and is still loaded.
+    int us = s.upMin + 1;
     const AttemptResult up =
-        climb(us, upMinIndex, upMaxIndex, [this, ds](int index) { return tryPair(index, ds); });
+        climb(us, s.upMin, s.upMax, [this, ds](int index) { return tryPair(index, ds); });
     if (up != AttemptResult::Passed)
         return giveUp(up, true);
     return saveFoundPair();
@@ -187,7 +295,8 @@ int CSet::searchLowToHigh() {
 // index starting above maxIndex); otherwise the result that stopped it: a failure at minIndex,
 // or a link that did not come back.
 template <class Attempt>
-CSet::AttemptResult CSet::climb(int& index, int minIndex, int maxIndex, Attempt attempt) {
+BestSpeedSearch::AttemptResult BestSpeedSearch::climb(int& index, int minIndex, int maxIndex,
+                                                      Attempt attempt) {
     bool steppedBack = false;
     while (index <= maxIndex) {
         const AttemptResult result = attempt(index);
@@ -207,7 +316,7 @@ CSet::AttemptResult CSet::climb(int& index, int minIndex, int maxIndex, Attempt 
 
 // Ends a search that found nothing. A link that never came back leaves the install hint; so do
 // failed checks where hintWhenChecksFail says so. Otherwise the units go back to the defaults.
-int CSet::giveUp(AttemptResult result, bool hintWhenChecksFail) {
+int BestSpeedSearch::giveUp(AttemptResult result, bool hintWhenChecksFail) {
     if (result == AttemptResult::LinkLost ||
         (result == AttemptResult::ChecksFailed && hintWhenChecksFail))
         ShowInstallHint();
@@ -217,7 +326,7 @@ int CSet::giveUp(AttemptResult result, bool hintWhenChecksFail) {
 }
 
 // Every attempt goes into the record of the run with what its checks read and how long it took.
-CSet::AttemptResult CSet::tryPair(int us, int ds) {
+BestSpeedSearch::AttemptResult BestSpeedSearch::tryPair(int us, int ds) {
     AttemptRecord attempt;
     attempt.downLabel = downProfile(ds).label;
     attempt.upLabel = upProfile(us).label;
@@ -225,19 +334,18 @@ CSet::AttemptResult CSet::tryPair(int us, int ds) {
     const AttemptResult result = judgePair(us, ds, attempt);
     attempt.passed = result == AttemptResult::Passed;
     attempt.durationMs = platform::clock().nowMs() - startMs;
-    if (recording_)
-        recording_->attempts.push_back(std::move(attempt));
+    notify(&SearchObserver::attemptMade, attempt);
     return result;
 }
 
-CSet::AttemptResult CSet::judgePair(int us, int ds, AttemptRecord& attempt) {
+BestSpeedSearch::AttemptResult BestSpeedSearch::judgePair(int us, int ds, AttemptRecord& attempt) {
     LoadConfiguration(us, ds);
     int linkUp = 0;
     WaitForLink(kLinkAfterLoadWaitS, linkUp);
     if (linkUp == 1) {
         // The error counters are read only when both ratios passed.
         ErrorSums sums;
-        const bool passed = checkSnr(us, ds, attempt) == 1 && link.CheckErrors(sums) == 1;
+        const bool passed = checkSnr(us, ds, attempt) == 1 && link_.CheckErrors(sums) == 1;
         attempt.errorsP = sums.pSide;
         attempt.errorsS = sums.sSide;
         return passed ? AttemptResult::Passed : AttemptResult::ChecksFailed;
@@ -251,10 +359,10 @@ CSet::AttemptResult CSet::judgePair(int us, int ds, AttemptRecord& attempt) {
 
 // The S side stores the pair and goes back to Normal mode with a restart; then the P side stores
 // it too.
-int CSet::saveFoundPair() {
+int BestSpeedSearch::saveFoundPair() {
     SaveToEeprom(0);
-    link.SetNormalMode(0);
-    link.RestartUnit(0);
+    link_.SetNormalMode(0);
+    link_.RestartUnit(0);
     SaveToEeprom(1);
     ReadLineSpeed();
     tell("Configuration saved");
@@ -263,25 +371,25 @@ int CSet::saveFoundPair() {
 
 // --- One pair ---------------------------------------------------------------------------------
 
-int CSet::LoadConfiguration(int us, int ds) {
+int BestSpeedSearch::LoadConfiguration(int us, int ds) {
     const std::string& downLabel = downProfile(ds).label;
     const std::string& upLabel = upProfile(us).label;
     platform::appendTrace("\r\nLoading a configuration ... \r\n- DS= " + downLabel +
                           " - US= " + upLabel + "\r\n");
     SetStatus("Loading a configuration - DS= " + downLabel + " - US= " + upLabel);
-    link.SelectRemote();
+    link_.SelectRemote();
     WriteSpeedRegisters(us, ds);
-    link.SelectLocal();
+    link_.SelectLocal();
     WriteSpeedRegisters(us, ds);
     // Both units start the new rates, the S side first.
-    link.SelectRemote();
-    link.SendWriteCommand(kCmdStartRates);
-    link.SelectLocal();
-    link.SendWriteCommand(kCmdStartRates);
+    link_.SelectRemote();
+    link_.SendWriteCommand(kCmdStartRates);
+    link_.SelectLocal();
+    link_.SendWriteCommand(kCmdStartRates);
     return 1;
 }
 
-void CSet::WriteSpeedRegisters(int us, int ds) {
+void BestSpeedSearch::WriteSpeedRegisters(int us, int ds) {
     const CSpeedEntry& down = downProfile(ds);
     const CSpeedEntry& up = upProfile(us);
     for (const std::string& command : {
@@ -292,37 +400,37 @@ void CSet::WriteSpeedRegisters(int us, int ds) {
              rateWrite(kRegUpstreamTuningHigh, up.tuningHigh),
              rateWrite(kRegUpstreamTuningLow, up.tuningLow),
          })
-        link.WriteCommand(command.c_str());
-    link.WriteCommand("\n");
+        link_.WriteCommand(command.c_str());
+    link_.WriteCommand("\n");
 }
 
-int CSet::CheckSnr(int us, int ds) {
+int BestSpeedSearch::CheckSnr(int us, int ds) {
     AttemptRecord unrecorded;
     return checkSnr(us, ds, unrecorded);
 }
 
 // The P side receives the upstream signal and is judged with the upstream profile's code; the
 // S side receives the downstream signal. The console ends on the P side.
-int CSet::checkSnr(int us, int ds, AttemptRecord& attempt) {
+int BestSpeedSearch::checkSnr(int us, int ds, AttemptRecord& attempt) {
     platform::appendTrace("\r\nChecking signal/noise ratio\r\n");
     SetStatus("Checking signal/noise ratio...");
-    link.SelectLocal();
+    link_.SelectLocal();
     attempt.snrP = readSideSnr(upProfile(us));
     if (!attempt.snrP->passed)
         return 0;
-    link.SelectRemote();
+    link_.SelectRemote();
     attempt.snrS = readSideSnr(downProfile(ds));
-    link.SelectLocal();
+    link_.SelectLocal();
     return attempt.snrS->passed ? 1 : 0;
 }
 
 // The addressed unit's ratio for the profile it receives. A reading without a value, a rate code
 // without a digit or one whose constellation has no reference gives no ratio, and no ratio is
 // not a pass.
-SideSnrReading CSet::readSideSnr(const CSpeedEntry& received) {
+SideSnrReading BestSpeedSearch::readSideSnr(const CSpeedEntry& received) {
     SideSnrReading reading;
     std::uint32_t v = 0;
-    if (link.ReadRegisterBytes(kRegNoiseCheck, v, kNoiseWidth) == 0)
+    if (link_.ReadRegisterBytes(kRegNoiseCheck, v, kNoiseWidth) == 0)
         return reading;
     reading.value = v;
     const std::optional<std::uint64_t> code = parseRateCode(received.rateCode);
@@ -330,4 +438,12 @@ SideSnrReading CSet::readSideSnr(const CSpeedEntry& received) {
         reading.db = SignalToNoiseDb(v, static_cast<std::uint8_t>(*code & 0xFF));
     reading.passed = reading.db && snrPasses(*reading.db);
     return reading;
+}
+
+const CSpeedEntry& BestSpeedSearch::upProfile(int index) const {
+    return profiles_.upstream[static_cast<std::size_t>(index)];
+}
+
+const CSpeedEntry& BestSpeedSearch::downProfile(int index) const {
+    return profiles_.downstream[static_cast<std::size_t>(index)];
 }

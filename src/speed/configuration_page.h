@@ -2,27 +2,28 @@
 
 #include "link/console_link.h"
 #include "platform/dialog_host.h"
-#include "speed/installation_record.h"
-#include "speed/speed_entry.h"
+#include "speed/best_speed_search.h"
+#include "speed/installation_recording.h"
 
-#include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 class QComboBox;
 class QPushButton;
 
 // The Configuration page of the main sheet (template 129): actual line rates, the Min and Max
-// profile lists per direction, the search direction and Apply. Apply checks the attached unit,
-// prepares the S side and runs the best-speed search; all of it runs inside the button's handler
-// and talks to the units through the page's own link.
-class CSet : public platform::DialogPage {
+// profile lists per direction, the search direction and Apply. The page is the view of its
+// best-speed search: it hands the search the user's choices and shows what the search tells it.
+// Apply runs inside the button's handler and talks to the units through the page's own link.
+class CSet : public platform::DialogPage, private SearchObserver {
 public:
     explicit CSet(QWidget* parent = nullptr);
+    ~CSet() override;
+    CSet(const CSet&) = delete;
+    CSet& operator=(const CSet&) = delete;
 
     // 1 when the profile file was read without error; gates the profile lookup of the rates.
-    int profilesLoaded = 0;
+    int profilesLoaded() const { return search_.profilesLoaded(); }
     CConsoleLink link;
     QComboBox* algorithmList = nullptr; // 1059
     QPushButton* applyButton = nullptr; // 1
@@ -33,12 +34,14 @@ public:
     std::string statusText;             // 1010
     std::string downActualText;         // 1011
     std::string upActualText;           // 1020
-    int downLastIndex = -1;
-    int upLastIndex = -1;
-    int upMinIndex = 0;
-    int upMaxIndex = 0;
-    int downMinIndex = 0;
-    int downMaxIndex = 0;
+    // The last profile's index per direction, -1 when it has none.
+    int downLastIndex() const { return lastIndex(search_.profiles().downstream); }
+    int upLastIndex() const { return lastIndex(search_.profiles().upstream); }
+    // The stored selections, which follow the lists: the range the search uses.
+    int upMinIndex() const { return search_.selection().upMin; }
+    int upMaxIndex() const { return search_.selection().upMax; }
+    int downMinIndex() const { return search_.selection().downMin; }
+    int downMaxIndex() const { return search_.selection().downMax; }
     // Saves the installation report of the last Apply that ran its procedure; disabled until
     // there is one and while an Apply runs.
     QPushButton* reportButton = nullptr; // 1061
@@ -49,30 +52,31 @@ public:
     void OnSelChangeDownMax();
     void OnSelChangeDownMin();
 
-    // --- Page operations ---
+    // --- Page operations; all but LoadSpeedFile are the search's ---
+    // Reads the file again whenever called: the lists are emptied and refilled, with no item
+    // selected.
     int LoadSpeedFile();
-    // Reads the link state up to count + 1 times, one second apart, until the link is up; the
-    // title shows each state read. An unreadable state counts as down. Always returns 1.
-    int WaitForLink(int count, int& linkUp);
-    void LoadDefaults();
-    void ReadLineSpeed();
-    // pSide 1: the P-side unit stores its configuration; 0: the S-side unit.
-    void SaveToEeprom(int pSide);
-    void SetStatus(const std::string& text);
-    void FallBackToDefaults();
-    void ShowInstallHint();
+    int WaitForLink(int count, int& linkUp) { return search_.WaitForLink(count, linkUp); }
+    void LoadDefaults() { search_.LoadDefaults(); }
+    void ReadLineSpeed() { search_.ReadLineSpeed(); }
+    void SaveToEeprom(int pSide) { search_.SaveToEeprom(pSide); }
+    void SetStatus(const std::string& text) { search_.SetStatus(text); }
+    void FallBackToDefaults() { search_.FallBackToDefaults(); }
+    void ShowInstallHint() { search_.ShowInstallHint(); }
 
-    // --- Apply and the best-speed search (best_speed_search.cpp) ---
+    // --- Apply and the best-speed search ---
     void Apply();
     int RunSearch();
-    int LoadConfiguration(int us, int ds);
-    void WriteSpeedRegisters(int us, int ds);
-    int CheckSnr(int us, int ds);
+    int LoadConfiguration(int us, int ds) { return search_.LoadConfiguration(us, ds); }
+    void WriteSpeedRegisters(int us, int ds) { search_.WriteSpeedRegisters(us, ds); }
+    int CheckSnr(int us, int ds) { return search_.CheckSnr(us, ds); }
 
-    // --- Installation report (installation_recording.cpp) ---
+    // --- Installation report ---
     void OnReport();
     // The record of the last Apply that got past its checks, if any.
-    const std::optional<InstallationRecord>& installationRecord() const { return lastRecord_; }
+    const std::optional<InstallationRecord>& installationRecord() const {
+        return recording_.lastRecord();
+    }
 
 protected:
     void initialize() override;
@@ -82,55 +86,29 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    // How one attempt on a profile pair ended.
-    enum class AttemptResult {
-        Passed,
-        ChecksFailed,       // the link came up, a signal/noise or error check failed
-        LinkBackOnDefaults, // the link did not come up; it came back with the defaults
-        LinkLost,           // it did not come back either
-    };
-
+    static int lastIndex(const std::vector<CSpeedEntry>& profiles) {
+        return static_cast<int>(profiles.size()) - 1;
+    }
     void bindControls();
     void connectHandlers();
     void fillAlgorithmList();
+    void fillRangeLists();
     void selectFirstProfiles();
-    void addProfiles(const std::vector<CSpeedEntry>& profiles, QComboBox& minList,
-                     QComboBox& maxList, int& lastIndex);
-    const CSpeedEntry& upProfile(int index) const;
-    const CSpeedEntry& downProfile(int index) const;
-    std::string actualRateText(const char* reg, const QComboBox& maxList, int lastIndex);
-    std::string profileLabelFor(std::uint8_t code, const QComboBox& maxList, int lastIndex) const;
-    int readLinkState();
-    void refreshControls();
-    void tell(const std::string& text);
-
-    // Apply's steps.
-    bool attachedUnitIsPSide(std::uint8_t& unitType);
-    bool bothDirectionsHaveProfiles();
-    bool rangeIsValid();
-    void prepareAndSearch();
-    bool linkAfterRestart();
+    void storeSelection(int SpeedSelection::*bound, const QComboBox& list);
     int selectedAlgorithm() const;
+    void refreshControls();
 
-    // The search.
-    int searchHighToLow();
-    int searchLowToHigh();
-    template <class Attempt>
-    AttemptResult climb(int& index, int minIndex, int maxIndex, Attempt attempt);
-    int giveUp(AttemptResult result, bool hintWhenChecksFail);
-    AttemptResult tryPair(int us, int ds);
-    AttemptResult judgePair(int us, int ds, AttemptRecord& attempt);
-    int checkSnr(int us, int ds, AttemptRecord& attempt);
-    SideSnrReading readSideSnr(const CSpeedEntry& received);
-    int saveFoundPair();
+    // What the search shows through the page.
+    void showStatus(const std::string& text, bool paintNow) override;
+    void showActualRates(const std::string& down, const std::string& up) override;
+    void showMessage(const std::string& text) override;
+    void showLinkState(bool up) override;
+    void repaintBeforeWait() override;
+    void busyChanged(bool busy) override;
+    void runStarted(const SearchRun& run) override;
+    void runEnded(const std::string& trace) override;
 
-    // The record of the Apply that runs, from its start; the search adds to it.
-    void startRecording(std::int64_t startWallMs, std::uint8_t unitType);
-    void keepRecord(const std::string& trace);
-
-    // The profiles of the file; the lists' items point into them.
-    std::vector<CSpeedEntry> upProfiles_;
-    std::vector<CSpeedEntry> downProfiles_;
-    std::optional<InstallationRecord> recording_;
-    std::optional<InstallationRecord> lastRecord_;
+    // The recording is told before the page, so that the report button finds its record.
+    InstallationRecording recording_;
+    BestSpeedSearch search_{link};
 };

@@ -1,53 +1,49 @@
-// The Configuration page's record of each Apply and the installation report made from it.
+#include "speed/installation_recording.h"
+
 #include "platform/clock.h"
-#include "platform/file_dialog.h"
 #include "platform/local_time.h"
-#include "speed/configuration_page.h"
-#include "speed/installation_report.h"
-#include "speed/report_pdf.h"
 
-#include <QComboBox>
-#include <QPushButton>
+#include <utility>
 
-namespace {
-
-constexpr char kReportTitle[] = "Installation report";
-
-} // namespace
-
-// What the Apply is about to run on: the unit its check read, the range the search will use and
-// the direction chosen. The report can be saved again once the Apply has ended.
-void CSet::startRecording(std::int64_t startWallMs, std::uint8_t unitType) {
-    recording_.emplace();
-    recording_->startWallMs = startWallMs;
-    recording_->startUtcOffsetMinutes = platform::localUtcOffsetMinutes(startWallMs);
-    recording_->attachedUnit = attachedUnitText(unitType);
-    recording_->upMin = upProfile(upMinIndex);
-    recording_->upMax = upProfile(upMaxIndex);
-    recording_->downMin = downProfile(downMinIndex);
-    recording_->downMax = downProfile(downMaxIndex);
-    const int algorithm = selectedAlgorithm();
-    if (algorithm >= 0)
-        recording_->order = algorithmList->itemText(algorithm).toStdString();
-    reportButton->setEnabled(false);
+void InstallationRecording::showStatus(const std::string& text, bool /*paintNow*/) {
+    status_ = text;
 }
 
-void CSet::keepRecord(const std::string& trace) {
-    recording_->endWallMs = platform::wallTimeMs();
-    recording_->endUtcOffsetMinutes = platform::localUtcOffsetMinutes(recording_->endWallMs);
-    recording_->finalStatus = statusText;
-    recording_->downActual = downActualText;
-    recording_->upActual = upActualText;
-    recording_->trace = trace;
-    lastRecord_ = std::move(recording_);
-    recording_.reset();
-    reportButton->setEnabled(true);
+void InstallationRecording::showActualRates(const std::string& down, const std::string& up) {
+    downActual_ = down;
+    upActual_ = up;
 }
 
-void CSet::OnReport() {
-    if (!lastRecord_)
+void InstallationRecording::showMessage(const std::string& text) {
+    if (running_)
+        running_->messages.push_back(text);
+}
+
+void InstallationRecording::runStarted(const SearchRun& run) {
+    running_.emplace();
+    running_->startWallMs = run.startWallMs;
+    running_->startUtcOffsetMinutes = platform::localUtcOffsetMinutes(run.startWallMs);
+    running_->attachedUnit = attachedUnitText(run.unitType);
+    running_->upMin = run.upMin;
+    running_->upMax = run.upMax;
+    running_->downMin = run.downMin;
+    running_->downMax = run.downMax;
+    running_->order = run.order;
+}
+
+void InstallationRecording::attemptMade(const AttemptRecord& attempt) {
+    if (running_)
+        running_->attempts.push_back(attempt);
+}
+
+void InstallationRecording::runEnded(const std::string& trace) {
+    if (!running_)
         return;
-    platform::saveToChosenFile(
-        this, "Save installation report", reportFileName(*lastRecord_), "PDF files (*.pdf)",
-        "report", [this] { return reportPdf(installationReportHtml(*lastRecord_), kReportTitle); });
+    running_->endWallMs = platform::wallTimeMs();
+    running_->endUtcOffsetMinutes = platform::localUtcOffsetMinutes(running_->endWallMs);
+    running_->finalStatus = status_;
+    running_->downActual = downActual_;
+    running_->upActual = upActual_;
+    running_->trace = trace;
+    last_ = std::exchange(running_, std::nullopt);
 }

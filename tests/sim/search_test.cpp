@@ -37,7 +37,7 @@ TEST_F(SampleSearch, EachOrderSavesTheSamplePairWhichTheReadmeNames) {
             page_->control<QLineEdit>(res::ids::configuration::kStatus), &QLineEdit::textChanged,
             [&statuses](const QString& text) { statuses.push_back(text.toStdString()); });
         page_->applyButton->click();
-        EXPECT_EQ(boxTexts(), std::vector<std::string>{"Configuration saved"});
+        EXPECT_EQ(takeBoxTexts(), std::vector<std::string>{"Configuration saved"});
         // Starting new rates leaves the unit's answer unread while the console is on the S side;
         // the side switches after it must bring the exchanges back in step.
         EXPECT_EQ(std::count(statuses.begin(), statuses.end(), "can't read link status"), 0);

@@ -1,7 +1,7 @@
-// Apply and the best-speed search on the simulated pair: attempts, outcomes, the units' state.
+// Apply and the best-speed search on the simulated pair, without a window: attempts, outcomes,
+// the units' state and what the search shows.
 #include "speed/configuration_fixture.h"
 
-#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace speedtest {
@@ -18,7 +18,6 @@ const std::string kHint =
 const std::string kNoDirection = "Select the Algorithm";
 const std::string kBadRange = "Max speed cannot be lower than min speed:\nselect different values";
 constexpr const char* kClean = "cccc cccc cccc cccc";
-constexpr int kNoItem = -1, kTypedText = -2;
 
 // What differs from a P-side unit and the link up at Apply. Lost: the link is lost after the S
 // side's restart; Gone: after the first pair; Down: down at Apply; DownAWhile: until the defaults.
@@ -31,62 +30,68 @@ struct SearchCase {
     const char* attempts; // nullptr: Apply refuses to start
     std::string message;
     const char* running; // the pair the P side runs at the end, both sides when saved
+    long linkReads;
     Event event = Event::None;
     const char* range = "00 33";
     std::string file = kFourByFour;
 };
 
+// Reads of the link state: 1 at Apply, 1 after the S side's restart, 4 for a pair that trains (2 to
+// 3 s, read once a second; 3 for pairs 20 and 22, which train in just over 2 s on this line),
+// 6 + 28 for one that does not (the S side falls back to its defaults 30 s after it took the pair,
+// then trains), 33 when the defaults go to the P side only, 4 when both take them. A link kept
+// down is read count + 1 times by each wait.
 // A search that saves leaves both units on the pair, stored, the S side in Normal mode and the
 // Actual boxes on its labels (on the defaults after a fall-back); one that does not stores
-// nothing and leaves the S side in Install mode if Apply put it there. Apply ends with "Done",
-// handling no queued event before.
+// nothing and leaves the S side in Install mode if Apply put it there.
 TEST_F(ConfigurationFixture, ApplyTriesThePairsInOrderAndEndsAsItShould) {
     const std::vector<SearchCase> cases = {
-        {"first passes", kHL, kClean, "33", kSaved, "33"},
+        {"first passes", kHL, kClean, "33", kSaved, "33", 1 + 1 + 4},
         {"slowest passes", kHL, "ceee eeee eeee eeee",
-         "33 23 13 03 32 22 12 02 31 21 11 01 30 20 10 00", kSaved, "00"},
+         "33 23 13 03 32 22 12 02 31 21 11 01 30 20 10 00", kSaved, "00", 1 + 1 + 16 * 4 - 2},
         // The last check counted on the S side; the defaults still go to the P side.
         {"none passes", kHL, "eeee eeee eeee eeee", "33 23 13 32 22 12 31 21 11", kFallBack, "00",
-         Event::None, "11 33"},
-        {"lost link fails", kHL, "cccn cccn cccn cccn", "33 23", kSaved, "23"},
-        {"lost for good", kHL, "Nccc cccc cccc cccn", "33", kHint, "00", Event::Gone},
-        {"all pass", kLH, kClean, "00 01 02 03 13 23 33", kSaved, "33"},
-        {"step back", kLH, "cccc cccc eeee eeee", "00 01 02 01 11 21 31", kSaved, "31"},
-        {"slowest fails", kLH, "cccc pppp cccc cccc", "01", kFallBack, "00", Event::None, "01 33"},
+         1 + 1 + 9 * 4 - 1 + 33, Event::None, "11 33"},
+        {"lost link fails", kHL, "cccn cccn cccn cccn", "33 23", kSaved, "23", 1 + 1 + 34 + 4},
+        {"lost for good", kHL, "Nccc cccc cccc cccn", "33", kHint, "00", 1 + 1 + 6 + 51,
+         Event::Gone},
+        {"all pass", kLH, kClean, "00 01 02 03 13 23 33", kSaved, "33", 1 + 1 + 7 * 4},
+        {"step back", kLH, "cccc cccc eeee eeee", "00 01 02 01 11 21 31", kSaved, "31",
+         1 + 1 + 7 * 4},
+        {"slowest fails", kLH, "cccc pppp cccc cccc", "01", kFallBack, "00", 1 + 1 + 4 + 33,
+         Event::None, "01 33"},
         // At the upstream minimum failed checks leave the pair loaded, a lost link falls back.
-        {"up min fails", kLH, "ceee ceee ceee Peee", "00 01 02 03 13 03", kHint, "03"},
-        {"up min lost", kLH, "ceee ceee ceee Neee", "00 01 02 03 13 03", kFallBack, "00"},
-        {"min equals max", kLH, kClean, "21", kSaved, "21", Event::None, "21 21"},
+        {"up min fails", kLH, "ceee ceee ceee Peee", "00 01 02 03 13 03", kHint, "03",
+         1 + 1 + 6 * 4},
+        {"up min lost", kLH, "ceee ceee ceee Neee", "00 01 02 03 13 03", kFallBack, "00",
+         1 + 1 + 5 * 4 + 34 + 4},
+        {"min equals max", kLH, kClean, "21", kSaved, "21", 1 + 1 + 4, Event::None, "21 21"},
         // Labels of any length are traced and shown whole (a line holds 259 characters).
-        {"long labels", kHL, kClean, "00", kSaved, "00", Event::None, "00 33",
+        {"long labels", kHL, kClean, "00", kSaved, "00", 1 + 1 + 4, Event::None, "00 00",
          std::string(200, 'u') + ";68;00;b7;\n$DOWNSTREAM\n" + std::string(240, 'd') +
              ";54;00;4b;\n"},
-        {"no link at restart", kHL, kClean, "", kNotAchieved, "00", Event::Lost},
-        {"link down", kHL, kClean, "", kHint, "00", Event::Down},
-        {"link back", kHL, kClean, "33", kSaved, "33", Event::DownAWhile},
+        {"no link at restart", kHL, kClean, "", kNotAchieved, "00", 1 + 21 + 51, Event::Lost},
+        {"link down", kHL, kClean, "", kHint, "00", 2 + 51, Event::Down},
+        {"link back", kHL, kClean, "33", kSaved, "33", 2 + 4 + 1 + 4, Event::DownAWhile},
         // The direction is looked at only when the search starts.
-        {"no direction", kNoItem, kClean, "", kNoDirection, "00"},
-        {"typed direction", kTypedText, kClean, "", kNoDirection, "00"},
-        {"no answer", kHL, kClean, nullptr, "No answer from device", "00", Event::NoAnswer},
+        {"no direction", kNoAlgorithm, kClean, "", kNoDirection, "00", 1},
+        {"no answer", kHL, kClean, nullptr, "No answer from device", "00", 0, Event::NoAnswer},
         {"S side", kHL, kClean, nullptr, "P side must be connected to start this procedure", "00",
-         Event::SSide},
-        {"up max below min", kHL, kClean, nullptr, kBadRange, "00", Event::None, "20 13"},
-        {"down max below min", kHL, kClean, nullptr, kBadRange, "00", Event::None, "03 32"},
-        {"no up", kHL, kClean, nullptr, "No upstream speed in configuration file", "00",
+         0, Event::SSide},
+        {"up max below min", kHL, kClean, nullptr, kBadRange, "00", 0, Event::None, "20 13"},
+        {"down max below min", kHL, kClean, nullptr, kBadRange, "00", 0, Event::None, "03 32"},
+        {"no up", kHL, kClean, nullptr, "No upstream speed in configuration file", "00", 0,
          Event::None, "00 33", "$DOWNSTREAM\n3.79;54;00;4b;\n"},
-        {"no down", kHL, kClean, nullptr, "No downstream speed in configuration file", "00",
+        {"no down", kHL, kClean, nullptr, "No downstream speed in configuration file", "00", 0,
          Event::None, "00 33", "1.42;68;00;b7;\n"},
     };
     for (const SearchCase& c : cases) {
         SCOPED_TRACE(c.name);
         makePair(lineWhere(c.line));
-        boxes_.clear();
-        openPage(c.file);
-        setRange(c.range, c.range + 3);
-        choose(page_->algorithmList, c.order);
-        if (c.order < 0) // no item, or a text of the user's own in the edit field
-            c.order == kNoItem ? page_->algorithmList->setCurrentIndex(-1)
-                               : page_->algorithmList->setEditText("FASTEST");
+        useFile(c.file);
+        setSearchRange(c.range, c.range + 3);
+        search_.setAlgorithm(c.order);
+        shown_ = Shown();
         pair_->faults().noValueRegister = c.event == Event::NoAnswer ? "8c70" : "";
         pair_->setAttached(c.event == Event::SSide ? Side::S : Side::P);
         const bool upAtApply = c.event != Event::Down && c.event != Event::DownAWhile;
@@ -100,16 +105,12 @@ TEST_F(ConfigurationFixture, ApplyTriesThePairsInOrderAndEndsAsItShould) {
         const std::int64_t sleptBefore = clock_.sleptMs();
         const std::size_t before = pair_->commandLog().size();
         trace_.clear();
-        bool fired = false;
-        QObject timerOwner; // the timer goes with the case
-        QTimer::singleShot(0, &timerOwner, [&fired] { fired = true; });
-        QTest::keyClick(page_->upMinList, Qt::Key_Return); // Enter gives the OK command, Apply
+        search_.Apply();
 
         const bool started = c.attempts != nullptr;
         const bool saved = c.message == kSaved;
-        EXPECT_FALSE(fired);
         EXPECT_EQ(attempts(), started ? c.attempts : "");
-        EXPECT_EQ(boxTexts(), std::vector<std::string>{c.message});
+        EXPECT_EQ(shown_.messages, std::vector<std::string>{c.message});
         for (Side side : {Side::P, Side::S}) {
             const sim::RateSet rates = pair_->runningRates(side);
             if (side == Side::P || saved) {
@@ -121,14 +122,13 @@ TEST_F(ConfigurationFixture, ApplyTriesThePairsInOrderAndEndsAsItShould) {
         EXPECT_EQ(pair_->mode(Side::S), started && !saved && upAtApply ? 0x01 : 0x05);
         EXPECT_EQ(pair_->restartCount(Side::S), started ? int{upAtApply} + int{saved} : 0);
         if (saved || c.message == kFallBack) {
-            EXPECT_EQ(labelled(page_->upActualText, page_->downActualText), c.running);
+            EXPECT_EQ(labelled(shown_.actual.second, shown_.actual.first), c.running);
         }
         const std::string sent = sentSince(before);
         const bool lost = c.event == Event::Lost;
         const bool defaults = c.message == kFallBack || !upAtApply || lost ||
                               std::string(c.line).find_first_of("nN") != std::string::npos;
         const std::vector<std::tuple<const std::string*, std::string, bool>> parts = {
-            {&trace_, "\r\nStarting procedure\r\n", started},
             {&trace_, "\r\nNo Link After Restart\r\n", lost},
             // The defaults in their own order, started, on the P side.
             {&sent,
@@ -140,21 +140,16 @@ TEST_F(ConfigurationFixture, ApplyTriesThePairsInOrderAndEndsAsItShould) {
             {&sent, "P:or 8c00 08|P:|", saved}};
         for (const auto& [text, part, present] : parts)
             EXPECT_EQ(countOf(*text, part) > 0, present) << part;
-        // Reads of a link kept down: Apply 1 + 1, S restart 1 + 20, start 1 + 5, defaults 1 + 50.
-        const long reads = countOf(sent, "rd 8c71");
-        EXPECT_EQ(reads, c.event == Event::Down   ? 2 + 51
-                         : c.event == Event::Lost ? 1 + 21 + 51
-                         : c.event == Event::Gone ? 1 + 1 + 6 + 51
-                                                  : reads);
+        EXPECT_EQ(countOf(sent, "rd 8c71"), c.linkReads);
         const char* typeRead = c.event == Event::SSide ? "S:|S:rd 8c70|" : "P:|P:rd 8c70|";
         EXPECT_TRUE(started || sent == typeRead) << sent; // on the local unit
-        EXPECT_EQ(page_->statusText, started ? "Done" : "Select speed to set");
-        EXPECT_TRUE(page_->applyButton->isEnabled());
+        EXPECT_EQ(shown_.status, started ? "Done" : "");
+        EXPECT_EQ(shown_.busy, (started ? std::vector<bool>{true, false} : std::vector<bool>{}));
         EXPECT_EQ(trace_.ends_with("\r\nDone\r\n"), started);
         if (&c == &cases[0]) {
             // The clean search sleeps the fixed pauses only: S restart 16 s, four error-count
             // pauses of 4 s, S save 2 s, S restart 16 s, 1 s before each link read but the first.
-            const long waits = reads - countOf(trace_, "\nLooking for link status");
+            const long waits = c.linkReads - countOf(trace_, "\nLooking for link status");
             EXPECT_EQ(clock_.sleptMs() - sleptBefore,
                       16000 + 4 * 4000 + 2000 + 16000 + 1000 * waits);
             EXPECT_EQ(countOf(trace_, "timeout"), 0);
@@ -166,7 +161,7 @@ TEST_F(ConfigurationFixture, ApplyTriesThePairsInOrderAndEndsAsItShould) {
 // 2630267 reads 6.0 dB, 2630268 less). Loading a pair writes each unit's registers in the pair's
 // order, an empty command after a field that kept its line feed, then starts the S side first.
 TEST_F(ConfigurationFixture, CheckSnrAndLoadConfigurationTalkToEachSideInTurn) {
-    openPage("1.42;68;00;b7\nk7;6e;00;b7;\nnone;zz;00;b7;\n$DOWNSTREAM\n1.90;58;00;4b;\n");
+    useFile("1.42;68;00;b7\nk7;6e;00;b7;\nnone;zz;00;b7;\n$DOWNSTREAM\n1.90;58;00;4b;\n");
     // Upstream profile, P and S readings, register without value, result, reads of 8c99. No
     // reading, constellation 7 (no reference ratio) or a code without a digit fails.
     const std::vector<std::tuple<int, std::uint32_t, std::uint32_t, const char*, int, long>> cases =
@@ -182,14 +177,14 @@ TEST_F(ConfigurationFixture, CheckSnrAndLoadConfigurationTalkToEachSideInTurn) {
         pair_->fixRegister(Side::S, 0x8c99, s);
         pair_->faults().noValueRegister = noValueRegister;
         const std::size_t before = pair_->commandLog().size();
-        EXPECT_EQ(page_->CheckSnr(us, 0), result);
+        EXPECT_EQ(search_.CheckSnr(us, 0), result);
         EXPECT_EQ(countOf(sentSince(before), "rd 8c99, 3"), reads);
         EXPECT_EQ(pair_->addressedUnit(), Side::P);
-        EXPECT_EQ(page_->statusText, "Checking signal/noise ratio...");
+        EXPECT_EQ(shown_.status, "Checking signal/noise ratio...");
     }
 
     const std::size_t before = pair_->commandLog().size();
-    EXPECT_EQ(page_->LoadConfiguration(0, 0), 1);
+    EXPECT_EQ(search_.LoadConfiguration(0, 0), 1);
     const std::string sent = sentSince(before);
     // Starting the S side drops the link; the console goes back to the P side, which starts last.
     const std::string expected =
@@ -198,8 +193,23 @@ TEST_F(ConfigurationFixture, CheckSnrAndLoadConfigurationTalkToEachSideInTurn) {
         "P:wr 8c15 00|P:wr 8c14 b7|P:|P:|P:|P:<05>|S:|S:|S:or 8c00 04|";
     EXPECT_EQ(sent.substr(0, expected.size()), expected);
     EXPECT_TRUE(sent.ends_with("|P:or 8c00 04|")) << sent;
-    EXPECT_EQ(page_->statusText, "Loading a configuration - DS= 1.90 - US= 1.42");
+    EXPECT_EQ(shown_.status, "Loading a configuration - DS= 1.90 - US= 1.42");
     EXPECT_EQ(countOf(trace_, "\r\nLoading a configuration ... \r\n- DS= 1.90 - US= 1.42\r\n"), 1);
+}
+
+// The label of the first profile whose code, read as a number, matches the rate in use; else the
+// rate its code gives; else "-".
+TEST_F(ConfigurationFixture, ActualRateIsTheFirstMatchingProfilesLabelOrTheComputedRate) {
+    useFile("1.42;68;00;b7;\n$DOWNSTREAM\nfirst;44;00;4b;\nsecond;44;00;4b;\nx; 0X34zz;00;4b;\n"
+            "too large;10000000000000054;00;4b;\nthree digits;154;00;4b;\n");
+    for (const auto& [code, shown] : std::vector<std::pair<std::string, std::string>>{
+             {"54", "3.7917"}, {"44", "first"}, {"34", "x"}, {"b0", "-"}, {"", "-"}}) {
+        pair_->faults().noValueRegister = code.empty() ? "8c40" : ""; // "": a reply without value
+        exchange("wr 8c10 " + (code.empty() ? "54" : code) + "\n");   // the P side runs it
+        exchange("or 8c00 04\n");
+        search_.ReadLineSpeed();
+        EXPECT_EQ(shown_.actual.first, shown) << code;
+    }
 }
 
 } // namespace

@@ -1,10 +1,12 @@
 #pragma once
 
-// The Configuration page on the simulated pair, in a working folder of its own for speedconf.txt.
-// A pair of profiles is written as two index digits, upstream first: "31" is upstream profile 3
-// with downstream profile 1.
+// The best-speed search and the Configuration page on the simulated pair, in a working folder of
+// its own for speedconf.txt. A pair of profiles is written as two index digits, upstream first:
+// "31" is upstream profile 3 with downstream profile 1.
 
+#include "speed/best_speed_search.h"
 #include "speed/configuration_page.h"
+#include "speed/speed_profile_file.h"
 #include "support/sim_fixture.h"
 #include "support/test_sheet.h"
 
@@ -60,8 +62,21 @@ inline sim::LineConfig lineWhere(std::string verdicts) {
     return line;
 }
 
+// What the search shows, as the page would.
+struct Shown : SearchObserver {
+    void showStatus(const std::string& text, bool) override { status = text; }
+    void showActualRates(const std::string& d, const std::string& u) override { actual = {d, u}; }
+    void showMessage(const std::string& text) override { messages.push_back(text); }
+    void busyChanged(bool isBusy) override { busy.push_back(isBusy); }
+    std::string status;
+    std::pair<std::string, std::string> actual; // downstream, upstream
+    std::vector<std::string> messages;
+    std::vector<bool> busy;
+};
+
 class ConfigurationFixture : public simtest::SimFixture {
 protected:
+    ConfigurationFixture() { search_.addObserver(shown_); }
     void SetUp() override {
         SimFixture::SetUp();
         std::filesystem::create_directory(folder_);
@@ -73,10 +88,23 @@ protected:
         SimFixture::TearDown();
     }
 
+    // The search on the profiles of the file's text, all of its lines read.
+    void useFile(const std::string& fileText = kFourByFour) {
+        const SpeedProfileFile file = parseSpeedProfiles(fileText);
+        profiles_ = {file.upstream, file.downstream};
+        search_.setProfiles(profiles_);
+        search_.setProfilesLoaded(1);
+    }
+    // The search's range from min to max, each a pair.
+    void setSearchRange(const char* min, const char* max) {
+        search_.setSelection({min[0] - '0', max[0] - '0', min[1] - '0', max[1] - '0'});
+    }
     // Writes speedconf.txt, if given, and opens the page, which reads it.
     void openPage(const std::optional<std::string>& fileText = kFourByFour) {
-        if (fileText)
+        if (fileText) {
             std::ofstream(folder_ / "speedconf.txt", std::ios::binary) << *fileText;
+            useFile(*fileText);
+        }
         sheet_ = std::make_unique<testsupport::TestSheet>();
         page_ = new CSet(sheet_.get());
         page_->ensureInitialized();
@@ -96,8 +124,12 @@ protected:
     // The pair with these labels, and the pairs loaded, in order, by the labels of each attempt's
     // trace line: "33 23".
     std::string labelled(const std::string& up, const std::string& down) const {
-        return std::to_string(page_->upMaxList->findText(QString::fromStdString(up))) +
-               std::to_string(page_->downMaxList->findText(QString::fromStdString(down)));
+        const auto indexOf = [](const std::vector<CSpeedEntry>& profiles,
+                                const std::string& label) {
+            return std::to_string(std::ranges::find(profiles, label, &CSpeedEntry::label) -
+                                  profiles.begin());
+        };
+        return indexOf(profiles_.upstream, up) + indexOf(profiles_.downstream, down);
     }
     std::string attempts() const {
         static const std::regex loaded("\r\n- DS= (.*?) - US= (.*?)\r\n");
@@ -106,9 +138,10 @@ protected:
             pairs += (pairs.empty() ? "" : " ") + labelled((*it)[2], (*it)[1]);
         return pairs;
     }
-    std::vector<std::string> boxTexts() const {
+    // The texts of the boxes shown since the last call.
+    std::vector<std::string> takeBoxTexts() {
         std::vector<std::string> texts;
-        for (const auto& box : boxes_)
+        for (const auto& box : takeBoxes())
             texts.push_back(box.text);
         return texts;
     }
@@ -127,6 +160,9 @@ protected:
         return count;
     }
 
+    SpeedProfiles profiles_;
+    Shown shown_;
+    BestSpeedSearch search_{link_};
     std::unique_ptr<QDialog> sheet_;
     CSet* page_ = nullptr;
 

@@ -1,9 +1,11 @@
-// The Configuration page on its own: what it shows when it opens, and its link wait.
+// The Configuration page as the view of its search: what it shows when it opens, its lists, Apply
+// through the window, and the repaints of the link wait.
 #include "platform/clock.h"
 #include "speed/configuration_fixture.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace speedtest {
@@ -55,11 +57,12 @@ TEST_F(ConfigurationPage, OpensOnTheSlowestProfilesWithTheActualRatesAndLinkStat
 TEST_F(ConfigurationPage, ABadFileLeavesApplyDisabledAndShowsComputedRates) {
     for (const std::optional<std::string>& file :
          {std::optional<std::string>(), std::optional<std::string>("1.42;68;00;b7;\n$up\n")}) {
-        boxes_.clear();
         openPage(file);
-        EXPECT_EQ(boxTexts(), Texts{file ? "syntax error in configuration file"
-                                         : "Configuration file was not found"});
-        EXPECT_EQ(boxes_[0].owner, page_);
+        const std::vector<testsupport::RecordedBox> shown = takeBoxes();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].text,
+                  file ? "syntax error in configuration file" : "Configuration file was not found");
+        EXPECT_EQ(shown[0].owner, page_);
         EXPECT_EQ(page_->upMaxList->currentIndex(), -1);
         EXPECT_EQ(boxes(), (Texts{"3.7917", "1.4219", "Select speed to set"}));
         const std::size_t before = pair_->commandLog().size();
@@ -69,24 +72,10 @@ TEST_F(ConfigurationPage, ABadFileLeavesApplyDisabledAndShowsComputedRates) {
     }
 }
 
-// The label of the first profile whose code, read as a number, matches the rate in use; else the
-// rate its code gives; else "-".
-TEST_F(ConfigurationPage, ActualRateIsTheFirstMatchingProfilesLabelOrTheComputedRate) {
-    openPage("1.42;68;00;b7;\n$DOWNSTREAM\nfirst;44;00;4b;\nsecond;44;00;4b;\nx; 0X34zz;00;4b;\n"
-             "too large;10000000000000054;00;4b;\nthree digits;154;00;4b;\n");
-    for (const auto& [code, shown] : std::vector<std::pair<std::string, std::string>>{
-             {"54", "3.7917"}, {"44", "first"}, {"34", "x"}, {"b0", "-"}, {"", "-"}}) {
-        pair_->faults().noValueRegister = code.empty() ? "8c40" : ""; // "": a reply without value
-        exchange("wr 8c10 " + (code.empty() ? "54" : code) + "\n");   // the P side runs it
-        exchange("or 8c00 04\n");
-        page_->ReadLineSpeed();
-        EXPECT_EQ(boxes()[0], shown) << code;
-    }
-}
-
 // The window is repainted after each link read (before the one-second pause), and the page at
-// each status; an unreadable state counts as down.
-TEST_F(ConfigurationPage, WaitForLinkRepaintsWhileItReadsUntilTheLinkIsUp) {
+// each status; an unreadable state counts as down. (How long the wait lasts is counted in reads
+// by the search's own test.)
+TEST_F(ConfigurationPage, WaitForLinkRepaintsWhileItReads) {
     openPage();
     sheet_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet_.get()));
@@ -105,14 +94,51 @@ TEST_F(ConfigurationPage, WaitForLinkRepaintsWhileItReadsUntilTheLinkIsUp) {
                 return t >= at && t < at + 500;
             }));
 
-    pair_->faults().noValueRegister = "";
-    pair_->dropLink(2500); // back after 2.5 s, trained 2 to 3 s later
-    page_->WaitForLink(50, linkUp);
-    EXPECT_EQ(linkUp, 1);
-    EXPECT_TRUE(clock_.sleptMs() >= 3000 + 5000 && clock_.sleptMs() <= 3000 + 6000);
     const std::size_t painted = paints.times.size();
     page_->SetStatus("Checking signal/noise ratio...");
     EXPECT_GT(paints.times.size(), painted); // before SetStatus returned
+}
+
+// Enter runs Apply with what the lists and the direction's edit field show: a text of the user's
+// own chooses no direction; the search runs (the S side restarts) and handles no queued event.
+// The title follows the link, the status ends on "Done" and Apply is enabled again.
+TEST_F(ConfigurationPage, EnterAppliesTheChoicesTheWindowShows) {
+    openPage();
+    setRange("10", "00"); // upstream Max below Min
+    QTest::keyClick(page_->upMinList, Qt::Key_Return);
+    EXPECT_EQ(takeBoxTexts(), Texts{"Max speed cannot be lower than min speed:\nselect different "
+                                    "values"});
+    setRange("00", "00");
+    page_->algorithmList->setEditText("FASTEST");
+    bool fired = false;
+    QTimer::singleShot(0, page_, [&fired] { fired = true; });
+    QTest::keyClick(page_->upMinList, Qt::Key_Return);
+    EXPECT_FALSE(fired);
+    EXPECT_EQ(takeBoxTexts(), Texts{"Select the Algorithm"});
+    EXPECT_EQ(pair_->restartCount(sim::Side::S), 1);
+    ASSERT_TRUE(page_->installationRecord()); // a run, even without a search
+    EXPECT_EQ(page_->installationRecord()->order + page_->installationRecord()->messages[0],
+              "Select the Algorithm");
+    EXPECT_TRUE(page_->installationRecord()->attempts.empty());
+    EXPECT_EQ(sheet_->windowTitle().toStdString(), "Quillon Configurator  [link UP]");
+    EXPECT_EQ(boxes()[2], "Done");
+    EXPECT_TRUE(page_->applyButton->isEnabled());
+}
+
+// Reading the file again empties and refills the lists, with no item selected: Apply asks for a
+// range instead of searching freed profiles, and the rates are named by the new labels.
+TEST_F(ConfigurationPage, ReloadingTheFileRefillsTheListsSafely) {
+    openPage();
+    std::ofstream("speedconf.txt") << "9.99;68;00;b7;\n$DOWNSTREAM\n8.88;54;00;4b;\n";
+    EXPECT_EQ(page_->LoadSpeedFile(), 1);
+    EXPECT_EQ(page_->upMinList->count(), 1);
+    EXPECT_EQ(page_->downMaxList->currentIndex(), -1);
+    EXPECT_EQ(page_->upMinIndex(), -1);
+    page_->Apply();
+    EXPECT_EQ(takeBoxTexts(), Texts{"Max speed cannot be lower than min speed:\nselect different "
+                                    "values"});
+    page_->ReadLineSpeed();
+    EXPECT_EQ(boxes()[0] + boxes()[1], "8.889.99"); // the units' defaults
 }
 
 } // namespace

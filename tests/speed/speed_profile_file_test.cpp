@@ -1,6 +1,5 @@
 #include "speed/speed_profile_file.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -59,24 +58,6 @@ TEST(ParseSpeedProfiles, GivesTheListsAndResult) {
     }
     EXPECT_EQ(parseSpeedProfiles(example).upLastIndex(), 2);
     EXPECT_EQ(parseSpeedProfiles(example).downLastIndex(), 1);
-}
-
-TEST(ParseSpeedProfiles, ProfilesPerDirectionAreBounded) {
-    std::string text;
-    for (std::size_t i = 0; i < kMaxProfilesPerDirection; ++i)
-        text += "u;1;2;3;\n";
-    const SpeedProfileFile file =
-        parseSpeedProfiles(text + "$DOWNSTREAM\nd;1;2;3;\n$UPSTREAM\nx;1;2;3;\n");
-    EXPECT_EQ(file.result, 0);
-    EXPECT_EQ(file.upstream.size(), kMaxProfilesPerDirection);
-    EXPECT_EQ(file.downstream.size(), 1u); // read after the last upstream profile that fits
-}
-
-// A file that cannot be opened, or not read (a directory), is not found.
-TEST(ReadSpeedFile, UnreadableFileIsNotFound) {
-    const auto folder = std::filesystem::temp_directory_path();
-    for (const auto& path : {folder / "quillon-absent" / "speedconf.txt", folder})
-        EXPECT_EQ(readSpeedFile(path.string()).message, kFileNotFoundMessage);
 }
 
 } // namespace
