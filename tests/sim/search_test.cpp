@@ -2,19 +2,16 @@
 // Configuration page over the console, saves the pair the README promises on both units.
 #include "speed/configuration_fixture.h"
 #include "speed/speed_profile_file.h"
+#include "support/work_folder.h"
 
 #include <QLineEdit>
 #include <algorithm>
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace speedtest {
 namespace {
 
-std::string readFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
+using testsupport::readFile;
 
 using SampleSearch = ConfigurationFixture;
 
@@ -25,7 +22,6 @@ TEST_F(SampleSearch, EachOrderSavesTheSamplePairWhichTheReadmeNames) {
     for (int order : {kHL, kLH}) {
         SCOPED_TRACE(order);
         makePair();
-        boxes_.clear();
         openPage(sample);
         setRange(
             "00",
@@ -36,7 +32,7 @@ TEST_F(SampleSearch, EachOrderSavesTheSamplePairWhichTheReadmeNames) {
             page_->control<QLineEdit>(1010), &QLineEdit::textChanged,
             [&statuses](const QString& text) { statuses.push_back(text.toStdString()); });
         page_->applyButton->click();
-        EXPECT_EQ(boxTexts(), std::vector<std::string>{"Configuration saved"});
+        EXPECT_EQ(takeBoxTexts(), std::vector<std::string>{"Configuration saved"});
         // Starting new rates leaves the unit's answer unread while the console is on the S side;
         // the side switches after it must bring the exchanges back in step.
         EXPECT_EQ(std::count(statuses.begin(), statuses.end(), "can't read link status"), 0);
