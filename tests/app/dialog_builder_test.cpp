@@ -18,6 +18,8 @@
 #include <QTimer>
 #include <array>
 #include <gtest/gtest.h>
+#include <map>
+#include <string>
 
 namespace {
 
@@ -143,8 +145,23 @@ TEST_P(BuiltTemplateTest, ControlsFitInsideTheWindowWholeAndApart) {
     }
 }
 
+std::string caseName(const ::testing::TestParamInfo<BuiltTemplateTest::ParamType>& info) {
+    const auto [id, percent] = info.param;
+    const std::map<int, std::string> names = {{res::kAboutBox, "AboutBox"},
+                                              {res::kConfigurationPage, "ConfigurationPage"},
+                                              {res::kVdslStatusPage, "VdslStatusPage"},
+                                              {res::kEthernetStatusPage, "EthernetStatusPage"},
+                                              {res::kTraceWindow, "TraceWindow"},
+                                              {res::kModeDialog, "ModeDialog"},
+                                              {res::kPortDialog, "PortDialog"}};
+    const auto name = names.find(id);
+    return (name != names.end() ? name->second : "Template" + std::to_string(id)) + "_At" +
+           std::to_string(percent) + "Percent";
+}
+
 INSTANTIATE_TEST_SUITE_P(AllTemplatesAtTwoScalings, BuiltTemplateTest,
                          ::testing::Combine(::testing::ValuesIn(res::dialogTemplateIds()),
-                                            ::testing::Values(100, 200)));
+                                            ::testing::Values(100, 200)),
+                         caseName);
 
 } // namespace

@@ -1,14 +1,13 @@
 // The mode dialog offscreen, on the simulated pair with the S unit cabled to the PC (the console
 // on it, as start-up leaves it), and on a scripted unit for the failures of its first read.
 
-#include "app/mode_dialog.h"
 #include "app/process_objects.h"
+#include "platform/window_seams.h"
+#include "app/mode_dialog.h"
+#include "res/control_ids.h"
 #include "link/console_state.h"
 #include "platform/message_box.h"
-#include "platform/process_exit.h"
-#include "platform/window_seams.h"
-#include "support/procedure_test_support.h"
-#include "res/control_ids.h"
+#include "support/command_log.h"
 #include "support/scripted_port.h"
 #include "support/sim_fixture.h"
 
@@ -20,9 +19,11 @@
 
 namespace {
 
-using namespace proctest;
 using sim::Side;
 namespace ids = res::ids::mode;
+using testsupport::concat;
+using testsupport::Lines;
+using testsupport::receivedCommands;
 
 // "Install 1", "Normal 0" (the button checked and the mode field), "none" when neither or both.
 std::string shownMode(const CModeDlg& dialog) {
@@ -32,20 +33,6 @@ std::string shownMode(const CModeDlg& dialog) {
             : install         ? "Install "
                               : "Normal ") +
            std::to_string(dialog.mode);
-}
-
-// Records each box (owned by the dialog, captioned with the application's name) and whether
-// Apply was enabled while it was up; then runs whileUp.
-void recordBoxes(
-    Lines& boxes, const CModeDlg& dialog, std::function<void()> whileUp = [] {}) {
-    platform::setMessageBoxHandler([&boxes, &dialog, whileUp](platform::WindowHandle owner,
-                                                              const std::string& text,
-                                                              const std::string& caption) {
-        EXPECT_EQ(owner, &dialog);
-        EXPECT_EQ(caption, platform::applicationName());
-        boxes.push_back(text + (dialog.applyButton->isEnabled() ? "" : " (Apply disabled)"));
-        whileUp();
-    });
 }
 
 class ModeDialogTest : public simtest::SimFixture {
@@ -63,7 +50,11 @@ protected:
         pair_->faults().noValueRegister = noValueRegister;
         trace_.clear();
         dialog_.emplace();
-        recordBoxes(boxTexts_, *dialog_);
+        // Every box belongs to the dialog, and Apply is disabled while it is up.
+        whileBoxUp_ = [this](const testsupport::RecordedBox& box) {
+            EXPECT_EQ(box.owner, &*dialog_);
+            EXPECT_FALSE(dialog_->applyButton->isEnabled());
+        };
         platform::setMainWindow(&*dialog_);
         dialog_->show();
         return *dialog_;
@@ -77,7 +68,6 @@ protected:
 
     std::optional<ProcessObjects> objects_{std::in_place};
     std::optional<CModeDlg> dialog_;
-    Lines boxTexts_;
 };
 
 TEST_F(ModeDialogTest, OpensOnTheUnitsModeReadsTheTimeoutParameterAndIsTheMainWindow) {
@@ -87,12 +77,11 @@ TEST_F(ModeDialogTest, OpensOnTheUnitsModeReadsTheTimeoutParameterAndIsTheMainWi
         SCOPED_TRACE(unitMode);
         CModeDlg& dialog = open(static_cast<std::uint8_t>(unitMode), noValue);
         EXPECT_EQ(shownMode(dialog), expected);
-        EXPECT_EQ(logLines(*pair_), (Lines{"S:rd c255", "S:rd 8d3b", "S:rd 8d3a"}));
+        EXPECT_EQ(receivedCommands(*pair_), (Lines{"S:rd c255", "S:rd 8d3b", "S:rd 8d3a"}));
         EXPECT_EQ(theApp()->mainWndHandle, &dialog);
         dialog_.reset();
         EXPECT_EQ(theApp()->mainWndHandle, nullptr);
     }
-    EXPECT_TRUE(boxTexts_.empty());
 }
 
 // The radio buttons send nothing. Each Apply repeats the whole sequence after the unit type
@@ -115,16 +104,15 @@ TEST_F(ModeDialogTest, EachApplyWritesTheChosenModeAndRestartsTheUnit) {
         EXPECT_EQ(pair_->commandLog().size(), 3u); // the reads at the opening
         pair_->clearCommandLog();
         link_.SetReadTimeout(1234);
-        boxTexts_.clear();
         const std::int64_t startMs = clock_.nowMs();
         clickApply();
         clickApply();
-        EXPECT_EQ(logLines(*pair_), concat({commands, commands}));
+        EXPECT_EQ(receivedCommands(*pair_), concat({commands, commands}));
         EXPECT_EQ(pair_->restartCount(Side::S), 2);
         EXPECT_GE(clock_.nowMs() - startMs, 2 * 6000);
         EXPECT_EQ(pair_->mode(Side::S), toMode);
         EXPECT_EQ(g_portHandle->timeouts().readTotalConstant, 4000u);
-        EXPECT_EQ(boxTexts_, Lines(2, "      Done (Apply disabled)"));
+        EXPECT_EQ(takeBoxTexts(), Lines(2, "      Done"));
         EXPECT_TRUE(dialog.applyButton->isEnabled());
         EXPECT_TRUE(dialog.isVisible());
     }
@@ -135,24 +123,20 @@ TEST_F(ModeDialogTest, AUnitSilentAfterItsRestartEndsTheProgramUnderTheLongTimeo
     pair_->onCommand([this](const sim::LoggedCommand& command) {
         pair_->faults().silent = command.text == "or 8c00 20";
     });
-    platform::setMessageBoxHandler(
-        [&](platform::WindowHandle owner, const std::string& text, const std::string& caption) {
-            EXPECT_EQ(owner, &dialog);
-            EXPECT_FALSE(dialog.applyButton->isEnabled());
-            // The process ends under the long time-out: it is never set back.
-            EXPECT_EQ(g_portHandle->timeouts().readTotalConstant, 20000u);
-            boxTexts_.push_back(caption + ": " + text);
-        });
+    whileBoxUp_ = [&](const testsupport::RecordedBox& box) {
+        EXPECT_EQ(box.owner, &dialog);
+        EXPECT_FALSE(dialog.applyButton->isEnabled());
+        // The process ends under the long time-out: it is never set back.
+        EXPECT_EQ(g_portHandle->timeouts().readTotalConstant, 20000u);
+    };
     const std::int64_t startMs = clock_.nowMs();
-    int status = -1;
-    try { // called directly: the end of the process must not unwind through the window system
-        dialog.OnOK();
-    } catch (const platform::ProcessExit& exit) {
-        status = exit.status;
-    }
-    EXPECT_EQ(status, 1);
-    EXPECT_EQ(boxTexts_, Lines{"Fatal Error: Communication error:\nthe program will be closed\n"
-                               "Verify serial connection and restart the program"});
+    // Called directly: the end of the process must not unwind through the window system.
+    EXPECT_EQ(testsupport::exitStatusOf([&] { dialog.OnOK(); }), 1);
+    const auto boxes = takeBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption + ": " + boxes[0].text,
+              "Fatal Error: Communication error:\nthe program will be closed\n"
+              "Verify serial connection and restart the program");
     EXPECT_EQ(g_portHandle, nullptr);
     EXPECT_GE(clock_.nowMs() - startMs, 20010); // the echo awaited for the long time-out
 }
@@ -173,13 +157,14 @@ TEST_F(ModeDialogFirstReadTest, ReportsItsFailureAndOpensAnyway) {
         port.setWriteFails(sendFails);
         port.queue(partialReply);
         CModeDlg dialog;
-        Lines boxes;
-        recordBoxes(boxes, dialog, [&] {
+        whileBoxUp_ = [&](const testsupport::RecordedBox& box) {
+            EXPECT_EQ(box.owner, &dialog);
+            EXPECT_TRUE(dialog.applyButton->isEnabled());
             port.setWriteFails(false);
             port.queue("\r\n8d3b : 0b\r\nL>\r\n8d3a : b8\r\nL>");
-        });
+        };
         dialog.ensureInitialized();
-        EXPECT_EQ(boxes, Lines{expectedBox});
+        EXPECT_EQ(takeBoxTexts(), Lines{expectedBox});
         EXPECT_EQ(shownMode(dialog), expectedMode);
         EXPECT_TRUE(port.pendingInput().empty());
         EXPECT_NE(trace_.find("8d3a : b8"), std::string::npos);

@@ -5,6 +5,7 @@
 #include "platform/port_open.h"
 #include "res/control_ids.h"
 #include "support/platform_fixture.h"
+#include "support/work_folder.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -140,17 +141,14 @@ TEST_F(PortDialogTest, ChoosingAnAdapterSetsThePortNumberThatOpensItsDevice) {
 // COM1 named through a link (as /dev/serial/by-id/ names adapters) is the port the system reports
 // under the link's target: one entry, with that port's description.
 TEST_F(PortDialogTest, ComOneThroughALinkIsNotListedTwice) {
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("quillon-ports-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-    std::ofstream(folder / "ttyUSB0").put('\0');
-    std::filesystem::create_symlink(folder / "ttyUSB0", folder / "by-id");
-    ::setenv("QUILLON_COM1", (folder / "by-id").c_str(), 1);
-    const std::string device = std::filesystem::canonical(folder / "ttyUSB0").string();
+    const testsupport::WorkFolder folder;
+    std::ofstream(folder.path() / "ttyUSB0").put('\0');
+    std::filesystem::create_symlink(folder.path() / "ttyUSB0", folder.path() / "by-id");
+    ::setenv("QUILLON_COM1", folder.file("by-id").c_str(), 1);
+    const std::string device = std::filesystem::canonical(folder.path() / "ttyUSB0").string();
     EXPECT_EQ(open({{"ttyUSB0", device, "CP2102 USB to UART"}}), QStringList({"COM1", "COM2"}));
     EXPECT_EQ(list().itemData(0, Qt::ToolTipRole).toString().toStdString(),
               device + " - CP2102 USB to UART");
-    std::filesystem::remove_all(folder);
 }
 
 // COM1 is selected first wherever the sorted list puts it. A description too long for the line

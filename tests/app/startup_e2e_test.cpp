@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -56,6 +57,8 @@ protected:
         platform::setPortLister([] { return std::vector<platform::SystemPort>{}; });
     }
     void TearDown() override {
+        for (const std::string& box : boxes_)
+            ADD_FAILURE() << "Unexpected message box " << box;
         platform::setModalRunner({});
         platform::setMessageBoxHandler({});
         platform::setPortLister({});
@@ -91,6 +94,9 @@ TEST_F(StartUpOverPtyTest, PSideUnitOnAChosenAdapterGivesTheMainSheetAndStatusZe
     EXPECT_EQ(windows_, (Lines{"port dialog", "main sheet"}));
     EXPECT_EQ(g_portNumber, 3);
     EXPECT_EQ(g_portHandle, nullptr) << "the port is closed after the main window";
+    // The test's working folder has no profile file.
+    EXPECT_EQ(std::exchange(boxes_, {}),
+              Lines{platform::applicationName() + ": Configuration file was not found"});
     EXPECT_NE(sim_->log().find("rd 8c70"), std::string::npos) << sim_->log();
 }
 
@@ -104,7 +110,8 @@ TEST_F(StartUpOverPtyTest, ReplyWithoutValueEndsWithNoAnswerAndStatusTwo) {
     startSimulator({"--attached", "p", "--fault", "no-value=8c70"});
     EXPECT_EQ(runConfigurator(), kExitNoAnswer);
     EXPECT_EQ(windows_, Lines{"port dialog"});
-    EXPECT_EQ(boxes_, Lines{platform::applicationName() + ": No answer from device"});
+    EXPECT_EQ(std::exchange(boxes_, {}),
+              Lines{platform::applicationName() + ": No answer from device"});
 }
 
 using StartUpOverPtyDeathTest = StartUpOverPtyTest;

@@ -2,14 +2,13 @@
 // the main window it leads to, how the process ends, and the Alt key that shows the trace.
 #include "app/main_sheet.h"
 #include "app/mode_dialog.h"
+#include "res/control_ids.h"
 #include "app/port_dialog.h"
 #include "app/process_objects.h"
 #include "link/console_state.h"
 #include "platform/message_box.h"
 #include "platform/modal_runner.h"
 #include "platform/port_open.h"
-#include "platform/process_exit.h"
-#include "res/control_ids.h"
 #include "support/platform_fixture.h"
 #include "support/scripted_port.h"
 
@@ -124,8 +123,7 @@ TEST_F(StartUpTest, PSideUnitGetsTheMainSheetWhereAltShowsTheTrace) {
     EXPECT_EQ(objects->app.mainWndHandle, nullptr);
     EXPECT_EQ(platform::mainWindow(), nullptr);
     // The test's working folder has no profile file.
-    ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].text, "Configuration file was not found");
+    EXPECT_EQ(takeBoxTexts(), Lines{"Configuration file was not found"});
     EXPECT_EQ(g_fatalErrorsEnabled, 1);
     EXPECT_TRUE(traceWindow().traceText.starts_with("\n\r\nL>rd 8c70\n\r\n8c70 : ef\r\nL>"));
     traceWindow().hide();
@@ -148,31 +146,23 @@ TEST_F(StartUpTest, SSideUnitGetsTheModeDialogAsMainWindow) {
     actions["mode"] = [&](QDialog& dialog) {
         QTest::keyClick(&dialog, Qt::Key_Return);
         EXPECT_TRUE(dialog.isVisible());
-        QTest::mouseClick(
-            static_cast<CModeDlg&>(dialog).control<QPushButton>(res::ids::mode::kClose),
-            Qt::LeftButton);
+        QTest::mouseClick(static_cast<CModeDlg&>(dialog).control<QPushButton>(res::ids::mode::kClose), Qt::LeftButton);
     };
     EXPECT_TRUE(startUp());
     EXPECT_EQ(runs, (Lines{"port", "mode"}));
     EXPECT_EQ(openedPorts, std::vector<int>{2});
-    ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].text, "S side must be connected to start this procedure");
+    EXPECT_EQ(takeBoxTexts(), Lines{"S side must be connected to start this procedure"});
     EXPECT_EQ(objects->app.mainWndHandle, nullptr);
     EXPECT_TRUE(port.closed());
 }
 
 TEST_F(StartUpTest, ASilentUnitEndsTheProcessWithStatusOneAfterTheFatalBox) {
     port.setEcho(false);
-    int status = -1;
-    try {
-        startUp();
-    } catch (const platform::ProcessExit& exit) {
-        status = exit.status;
-    }
-    EXPECT_EQ(status, 1);
-    ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].caption, "Fatal Error");
-    EXPECT_EQ(boxes_[0].owner, nullptr); // no main window designated yet
+    EXPECT_EQ(testsupport::exitStatusOf([&] { startUp(); }), 1);
+    const auto boxes = takeBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Fatal Error");
+    EXPECT_EQ(boxes[0].owner, nullptr); // no main window designated yet
     EXPECT_NE(traceWindow().traceText.find("\r\ncommunication timeout error\r\n"),
               std::string::npos);
     EXPECT_TRUE(port.closed());

@@ -3,14 +3,12 @@
 #include "platform/trace.h"
 #include "res/control_ids.h"
 #include "support/platform_fixture.h"
+#include "support/work_folder.h"
 
 #include <QClipboard>
-#include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -110,7 +108,7 @@ TEST_F(TraceWindowTest, CancelEscapeAndEnterHideItWhileAppendsGoOn) {
 // Save... writes the trace byte for byte (echoed bare line feeds, the side switch's 0x05 and
 // all); a cancelled question writes nothing, and a file that cannot be written is reported.
 TEST_F(TraceWindowTest, SaveWritesTheWholeTraceExactlyAsReceived) {
-    QTemporaryDir dir;
+    const testsupport::WorkFolder dir;
     const std::string expected = "rd 8c70\n\r\n8c70 : 02\r\nL>\x05\r\nR>\r\nLink UP\r\n";
     for (const std::string piece :
          {"rd 8c70\n", "\r\n8c70 : 02\r\nL>\x05", "\r\nR>\r\nLink UP\r\n"})
@@ -121,20 +119,19 @@ TEST_F(TraceWindowTest, SaveWritesTheWholeTraceExactlyAsReceived) {
     ASSERT_EQ(saveQuestions_.size(), 1u);
     EXPECT_THAT(saveQuestions_[0].suggestedName,
                 testing::MatchesRegex("trace-2026-0[23]-[0-9][0-9]-[0-9]{6}\\.txt"));
-    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 
-    saveAnswer_ = dir.filePath("site.txt").toStdString();
+    saveAnswer_ = dir.file("site.txt");
     QTest::mouseClick(save, Qt::LeftButton);
-    QFile file(dir.filePath("site.txt"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll().toStdString(), expected);
-    EXPECT_TRUE(boxes_.empty());
+    EXPECT_EQ(testsupport::readFile(*saveAnswer_), expected);
+    EXPECT_TRUE(takeBoxes().empty());
 
-    saveAnswer_ = dir.filePath("no/such/folder.txt").toStdString();
+    saveAnswer_ = dir.file("no/such/folder.txt");
     QTest::mouseClick(save, Qt::LeftButton);
-    ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].text, "The trace could not be saved to\n" + *saveAnswer_);
-    EXPECT_EQ(boxes_[0].owner, &trace);
+    const auto boxes = takeBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "The trace could not be saved to\n" + *saveAnswer_);
+    EXPECT_EQ(boxes[0].owner, &trace);
 }
 
 } // namespace

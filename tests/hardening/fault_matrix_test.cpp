@@ -4,27 +4,23 @@
 // when the step's first command arrives, before the unit answers it.
 
 #include "app/main_sheet.h"
+#include "platform/window_seams.h"
 #include "app/mode_dialog.h"
+#include "res/control_ids.h"
 #include "app/process_objects.h"
 #include "app/program.h"
 #include "link/console_state.h"
-#include "platform/message_box.h"
+#include "monitor/status_sheet.h"
 #include "platform/modal_runner.h"
 #include "platform/port_open.h"
-#include "platform/process_exit.h"
-#include "platform/window_seams.h"
 #include "platform/window_timers.h"
-#include "res/control_ids.h"
 #include "sim/simulated_port.h"
 #include "sim/unitsim_options.h"
 #include "speed/configuration_page.h"
-#include "support/sim_fixture.h"
-#include "support/test_sheet.h"
+#include "support/work_folder.h"
 
 #include <QComboBox>
 #include <QRadioButton>
-#include <QTabWidget>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -32,10 +28,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
-#include <memory>
 #include <optional>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -83,35 +77,24 @@ std::string linkStateOfTitle(const QWidget& window) {
     return title.endsWith("[link UP]") ? "UP" : title.endsWith("[link DOWN]") ? "DOWN" : "none";
 }
 
-class FaultMatrix : public simtest::SimFixture, public ::testing::WithParamInterface<Row> {
+// The status pages' sheet, unshown, stands ready for the polls; the other phases make their own
+// main window.
+class FaultMatrix : public monitortest::StatusSheet, public ::testing::WithParamInterface<Row> {
 protected:
     void SetUp() override {
-        SimFixture::SetUp();
+        StatusSheet::SetUp();
+        platform::setMainWindow(nullptr);
         platform::setPortOpener(sim::simulatedPortOpener(*pair_, clock_));
-        platform::setMessageBoxHandler(
-            [this](platform::WindowHandle, const std::string& text, const std::string& caption) {
-                shown_.push_back(caption + ": " + text);
-            });
-        // Timers are recorded, never run: the test ticks the pages itself.
-        platform::setWindowTimerBackend(
-            {[](platform::WindowHandle, unsigned id, unsigned) { return id; },
-             [](platform::WindowHandle, unsigned) { return true; }});
         objects_.emplace();
         // The Configuration page reads the sample profiles from the working folder.
-        fs::create_directories(workFolder_);
-        fs::copy_file(QUILLON_SAMPLE_SPEEDCONF, workFolder_ / "speedconf.txt",
-                      fs::copy_options::overwrite_existing);
-        fs::current_path(workFolder_);
+        fs::copy_file(QUILLON_SAMPLE_SPEEDCONF, folder_.path() / "speedconf.txt");
     }
     void TearDown() override {
-        fs::current_path(startFolder_);
-        fs::remove_all(workFolder_);
         mainSheet_.reset();
-        sheet_.reset();
         modeDialog_.reset();
         objects_.reset();
         platform::setModalRunner({});
-        SimFixture::TearDown();
+        StatusSheet::TearDown();
     }
 
     void strike() {
@@ -125,11 +108,8 @@ protected:
     void run(const std::function<void()>& phase, bool strikeFirst = true) {
         if (strikeFirst)
             strike();
-        try {
-            phase();
-        } catch (const platform::ProcessExit& exit) {
-            exitStatus_ = exit.status;
-        }
+        if (const std::optional<int> status = testsupport::exitStatusOf(phase))
+            exitStatus_ = status;
         elapsedMs_ = clock_.nowMs() - strikeMs_;
     }
 
@@ -158,20 +138,19 @@ protected:
     }
 
     // A tick of a status page that polls the remote unit, 4 s after the one before.
-    template <class Page>
-    void poll(Page& page, int tab, const std::function<std::string()>& watched) {
-        tabs_->setCurrentIndex(tab);
-        page.template control<QRadioButton>(res::ids::status_side::kRemote)->click();
-        page.onWindowTimer(64);
+    void poll(platform::DialogPage& page, int tab, const std::function<std::string()>& watched) {
+        platform::setMainWindow(sheet_.get());
+        showTab(tab);
+        click(page, kRemote);
+        auto& ticked = dynamic_cast<platform::WindowTimerTarget&>(page);
+        ticked.onWindowTimer(64);
         clock_.advance(4000);
         // A new noise reading on both units, so any successful read of it shows.
         for (Side side : {Side::P, Side::S})
             pair_->fixRegister(side, 0x8c99, 54321);
         const std::string before = watched();
-        run([&page] { page.onWindowTimer(64); });
-        const bool local =
-            page.template control<QRadioButton>(res::ids::status_side::kLocal)->isChecked();
-        detail_ = linkStateOfTitle(*sheet_) + (local ? " Local " : " Remote ") +
+        run([&ticked] { ticked.onWindowTimer(64); });
+        detail_ = linkStateOfTitle(*sheet_) + (checked(page, kLocal) ? " Local " : " Remote ") +
                   (watched() == before ? "kept" : "new");
     }
 
@@ -214,21 +193,6 @@ protected:
         detail_ = rates(Side::P) + (rates(Side::P) == rates(Side::S) ? "" : " " + rates(Side::S));
     }
 
-    // The status pages behind a blank first page, as the Configuration page opens first.
-    void makeSheet() {
-        sheet_ = std::make_unique<testsupport::TestSheet>();
-        sheet_->setWindowTitle(QStringLiteral("Quillon Configurator"));
-        tabs_ = new QTabWidget(sheet_.get());
-        (new QVBoxLayout(sheet_.get()))->addWidget(tabs_);
-        tabs_->addTab(new QWidget, QStringLiteral("Configuration"));
-        vdsl_ = new CStatus;
-        enet_ = new CEnetStatus;
-        tabs_->addTab(vdsl_, vdsl_->windowTitle());
-        tabs_->addTab(enet_, enet_->windowTitle());
-        platform::setMainWindow(sheet_.get());
-        sheet_->show();
-    }
-
     void runPhase(const PhaseRow& row) {
         switch (row.phase) {
         case Phase::StartUp:
@@ -236,11 +200,9 @@ protected:
         case Phase::ModeApply:
             return modeApply();
         case Phase::VdslPoll:
-            makeSheet();
-            return poll(*vdsl_, 1, [this] { return vdsl_->snrText; });
+            return poll(*vdsl_, kVdslTab, [this] { return vdsl_->snrText; });
         case Phase::EnetPoll:
-            makeSheet();
-            return poll(*enet_, 2, [this] { return std::to_string(enet_->txFrames); });
+            return poll(*enet_, kEnetTab, [this] { return std::to_string(enet_->txFrames); });
         case Phase::ConfigStart:
             return configStart();
         case Phase::Attempt:
@@ -248,17 +210,10 @@ protected:
         }
     }
 
+    const testsupport::WorkFolder folder_{testsupport::WorkFolder::Enter};
     std::optional<ProcessObjects> objects_;
     std::optional<CModeDlg> modeDialog_;
     std::optional<CMainTab> mainSheet_;
-    const fs::path startFolder_ = fs::current_path();
-    const fs::path workFolder_ =
-        fs::temp_directory_path() / ("quillon-faults-" + std::to_string(::getpid()));
-    std::unique_ptr<QDialog> sheet_;
-    QTabWidget* tabs_ = nullptr;
-    CStatus* vdsl_ = nullptr;
-    CEnetStatus* enet_ = nullptr;
-    std::vector<std::string> shown_; // "caption: text"
     std::optional<int> exitStatus_;
     std::string detail_;
     std::int64_t elapsedMs_ = 0;
@@ -288,7 +243,10 @@ TEST_P(FaultMatrix, EndsAsTheUserIsToldWithinTheTimeOuts) {
     const Row& row = GetParam();
     runPhase(*row.phase);
 
-    EXPECT_EQ(shown_, expectedBoxes(row.end()));
+    std::vector<std::string> shown;
+    for (const testsupport::RecordedBox& box : takeBoxes())
+        shown.push_back(box.caption + ": " + box.text);
+    EXPECT_EQ(shown, expectedBoxes(row.end()));
     const std::optional<int> startUpStatus =
         row.phase->phase == Phase::StartUp ? std::optional(row.end() == 'A' ? kExitNoAnswer : 0)
                                            : std::nullopt;

@@ -5,11 +5,11 @@
 #include "link/console_state.h"
 #include "platform/modal_runner.h"
 #include "platform/port_open.h"
-#include "platform/process_exit.h"
 #include "platform/serial_port_posix.h"
 #include "speed/configuration_page.h"
 #include "speed/speed_profile_file.h"
 #include "support/platform_fixture.h"
+#include "support/work_folder.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -29,22 +29,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// A fresh folder under /tmp made the working folder (speedconf.txt is read from there).
-struct TempFolder {
-    TempFolder() {
-        char pattern[] = "/tmp/quillon-files-XXXXXX";
-        path = ::mkdtemp(pattern) != nullptr ? pattern : "";
-        fs::current_path(path);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::current_path(start, ignored);
-        fs::remove_all(path, ignored);
-    }
-    fs::path start = fs::current_path();
-    std::string path;
-};
+using testsupport::WorkFolder;
 
 std::string repeat(const std::string& text, std::size_t times) {
     std::string all;
@@ -67,19 +52,16 @@ class SpeedFileFromTheUser : public testsupport::PlatformFixture,
 
 TEST_P(SpeedFileFromTheUser, IsReadWithinItsLimitsAndTheMessageSaysWhy) {
     const FileCase& c = GetParam();
-    const TempFolder folder;
+    const WorkFolder folder(WorkFolder::Enter);
     if (c.content)
-        std::ofstream("speedconf.txt", std::ios::binary) << c.content();
+        folder.write("speedconf.txt", c.content());
     else
         fs::create_directory("speedconf.txt");
     CSet page;
 
     EXPECT_EQ(page.LoadSpeedFile(), c.message == nullptr ? 1 : 0);
-    std::vector<std::string> shown;
-    for (const testsupport::RecordedBox& box : boxes_)
-        shown.push_back(box.text);
-    EXPECT_EQ(shown, c.message == nullptr ? std::vector<std::string>{}
-                                          : std::vector<std::string>{c.message});
+    EXPECT_EQ(takeBoxTexts(), c.message == nullptr ? std::vector<std::string>{}
+                                                   : std::vector<std::string>{c.message});
     EXPECT_EQ(page.upMaxList->count(), c.upstream);
     EXPECT_EQ(page.downMaxList->count(), c.downstream);
     if (c.upstream == 1) { // a label is kept whole, however long
@@ -165,28 +147,24 @@ protected:
 // system's reason printed, the fatal box and status 1, without waiting.
 TEST_P(PortFromTheUser, PrintsTheSystemErrorThenEndsThroughTheFatalBox) {
     const PortCase& c = GetParam();
-    const TempFolder folder;
-    std::ofstream("unit") << "rd 8c70\n";
+    const WorkFolder folder(WorkFolder::Enter);
+    folder.write("unit", "rd 8c70\n");
     const std::string path = c.device == nullptr  ? busyTerminal()
                              : c.device[0] == '/' ? c.device
-                                                  : folder.path + "/" + c.device;
+                                                  : folder.file(c.device);
     ASSERT_FALSE(path.empty());
     ::setenv("QUILLON_COM1", path.c_str(), 1);
     platform::setModalRunner([](QDialog&) { return int{QDialog::Rejected}; });
     objects_.emplace();
 
     ::testing::internal::CaptureStdout();
-    std::optional<int> status;
-    try {
-        objects_->app.startUp();
-    } catch (const platform::ProcessExit& exit) {
-        status = exit.status;
-    }
+    const std::optional<int> status = testsupport::exitStatusOf([&] { objects_->app.startUp(); });
     EXPECT_EQ(::testing::internal::GetCapturedStdout(),
               "ERRORE n.: " + std::to_string(c.errorCode) + "\n");
     EXPECT_EQ(status, 1);
-    ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].caption, "Fatal Error");
+    const auto boxes = takeBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Fatal Error");
     EXPECT_EQ(g_portHandle, nullptr);
     EXPECT_EQ(clock_.nowMs(), 0);
     EXPECT_NE(objects_->traceWindow.traceText.find("\r\nSendCommand failed\r\n"),

@@ -9,28 +9,20 @@
 #include <QWidget>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
 
 namespace {
 
+using testsupport::exitStatusOf;
 using testsupport::ScriptedPort;
 
 constexpr const char* kCommunicationError = "\r\ncommunication error\r\n";
 constexpr const char* kTimeoutError = "\r\ncommunication timeout error\r\n";
 constexpr const char* kSendCommandFailed = "\r\nSendCommand failed\r\n";
 constexpr const char* kSendWriteFailed = "\r\nSendWriteCommand failed\r\n";
-
-// The exit status the call ended the process with, or -1 when it returned.
-int exitStatusOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const platform::ProcessExit& exit) {
-        return exit.status;
-    }
-    return -1;
-}
 
 class ConsoleLinkTest : public testsupport::PlatformFixture {
 protected:
@@ -89,6 +81,7 @@ std::uint8_t outByte = 0;
 std::uint32_t outWord = 0;
 
 struct Operation {
+    const char* name;
     const char* sendFailure;
     int failure;
     bool readsReply;
@@ -96,39 +89,45 @@ struct Operation {
 };
 
 const Operation kOperations[] = {
-    {kSendCommandFailed, 0, true, [](auto& l) { return l.ReadRegister("8c70", outByte); }},
-    {kSendCommandFailed, 0, true, [](auto& l) { return l.ReadRegisterBytes("8D1C", outWord, 2); }},
-    {kSendWriteFailed, 0, true, [](auto& l) { return l.WriteCommand("wr 8d00 a6\n"); }},
-    {kSendWriteFailed, 0, false, [](auto& l) { return l.SendWriteCommand("or 8c00 04\n"); }},
-    {kSendCommandFailed, -1, true, [](auto& l) { return l.QuerySide(); }}};
+    {"ReadRegister", kSendCommandFailed, 0, true,
+     [](auto& l) { return l.ReadRegister("8c70", outByte); }},
+    {"ReadRegisterBytes", kSendCommandFailed, 0, true,
+     [](auto& l) { return l.ReadRegisterBytes("8D1C", outWord, 2); }},
+    {"WriteCommand", kSendWriteFailed, 0, true,
+     [](auto& l) { return l.WriteCommand("wr 8d00 a6\n"); }},
+    {"SendWriteCommand", kSendWriteFailed, 0, false,
+     [](auto& l) { return l.SendWriteCommand("or 8c00 04\n"); }},
+    {"QuerySide", kSendCommandFailed, -1, true, [](auto& l) { return l.QuerySide(); }}};
 
 struct Fault {
+    const char* name;
     bool writeFails;
     bool inReply; // the command is echoed and its reply fails
     bool hangUp;
     const char* line;
 };
 
-const Fault kFaults[] = {
-    Fault{true, false, false, ""}, Fault{false, false, true, kCommunicationError},
-    Fault{false, false, false, kTimeoutError}, Fault{false, true, true, kCommunicationError},
-    Fault{false, true, false, kTimeoutError}};
+const Fault kFaults[] = {{"WriteFails", true, false, false, ""},
+                         {"HangUp", false, false, true, kCommunicationError},
+                         {"Silence", false, false, false, kTimeoutError},
+                         {"HangUpInReply", false, true, true, kCommunicationError},
+                         {"SilenceInReply", false, true, false, kTimeoutError}};
 
-class CommandFailureTest : public ConsoleLinkTest,
-                           public ::testing::WithParamInterface<std::tuple<int, int, bool>> {};
+class CommandFailureTest
+    : public ConsoleLinkTest,
+      public ::testing::WithParamInterface<std::tuple<Operation, Fault, bool>> {};
 
 // The transport's line, then the operation's own; the process ends only with fatal errors on.
 TEST_P(CommandFailureTest, TracesBothLinesAndEndsTheProcessOnlyWhenFatalErrorsAreOn) {
-    const Operation& op = kOperations[std::get<0>(GetParam())];
-    const Fault& fault = kFaults[std::get<1>(GetParam())];
-    g_fatalErrorsEnabled = std::get<2>(GetParam()) ? 1 : 0;
+    const auto& [op, fault, fatal] = GetParam();
+    g_fatalErrorsEnabled = fatal ? 1 : 0;
     port_.setWriteFails(fault.writeFails);
     port_.setEcho(fault.inReply);
     port_.queue(fault.inReply ? "\r\n" : "");
     if (fault.hangUp)
         port_.queueFailure();
     int result = 2;
-    const int status = exitStatusOf([&] { result = op.run(link_); });
+    const std::optional<int> status = exitStatusOf([&] { result = op.run(link_); });
     const bool fails = op.readsReply || !fault.inReply; // SendWriteCommand reads no reply
     const bool ends = fails && g_fatalErrorsEnabled == 1;
     std::string expected = fault.inReply ? port_.written() : ""; // the echo of the command
@@ -136,14 +135,20 @@ TEST_P(CommandFailureTest, TracesBothLinesAndEndsTheProcessOnlyWhenFatalErrorsAr
         expected += std::string(fault.line) +
                     (fault.inReply ? "\r\nReadResult failed\r\n" : op.sendFailure);
     EXPECT_EQ(trace_, expected);
-    EXPECT_EQ(status, ends ? 1 : -1);
+    EXPECT_EQ(status, ends ? std::optional(1) : std::nullopt);
     EXPECT_EQ(result, ends ? 2 : fails ? op.failure : 1);
-    EXPECT_EQ(boxes_.size(), ends ? 1u : 0u);
+    EXPECT_EQ(takeBoxes().size(), ends ? 1u : 0u);
+}
+
+std::string caseName(const ::testing::TestParamInfo<CommandFailureTest::ParamType>& info) {
+    const auto& [op, fault, fatal] = info.param;
+    return std::string(op.name) + "_" + fault.name + (fatal ? "_Fatal" : "_Quiet");
 }
 
 INSTANTIATE_TEST_SUITE_P(Operations, CommandFailureTest,
-                         ::testing::Combine(::testing::Range(0, 5), ::testing::Range(0, 5),
-                                            ::testing::Bool()));
+                         ::testing::Combine(::testing::ValuesIn(kOperations),
+                                            ::testing::ValuesIn(kFaults), ::testing::Bool()),
+                         caseName);
 
 TEST_F(ConsoleLinkTest, FatalErrorKillsTheOwnersTimerBeforeTheBoxThenClosesThePortAndExits) {
     QWidget page;
@@ -162,10 +167,11 @@ TEST_F(ConsoleLinkTest, FatalErrorKillsTheOwnersTimerBeforeTheBoxThenClosesThePo
     EXPECT_EQ(exitStatusOf([&] { owned.FatalError(); }), 1);
     EXPECT_EQ(exitStatusOf([&] { link_.FatalError(); }), 1); // no owner, no timer to kill
     EXPECT_EQ(kills, (decltype(kills){{&page, 64u}}));
-    ASSERT_EQ(boxes_.size(), 2u);
-    EXPECT_EQ(boxes_[0].text, "Communication error:\nthe program will be closed\nVerify serial "
-                              "connection and restart the program");
-    EXPECT_EQ(boxes_[0].caption, "Fatal Error");
+    const auto boxes = takeBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "Communication error:\nthe program will be closed\nVerify serial "
+                             "connection and restart the program");
+    EXPECT_EQ(boxes[0].caption, "Fatal Error");
     EXPECT_EQ(port_.traffic(), "[close]");
 }
 

@@ -6,12 +6,10 @@
 #include "platform/local_time.h"
 #include "status_sheet.h"
 #include "support/counting_port.h"
+#include "support/work_folder.h"
 
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QXYSeries>
-#include <fstream>
-#include <sstream>
 
 namespace monitortest {
 namespace {
@@ -120,25 +118,22 @@ TEST_F(LineHistoryPage, ExportWritesTheAnsweredFileAndReportsAFailedWrite) {
         return button->text() == "Export CSV...";
     });
     ASSERT_NE(exportButton, buttons.end());
-    QTemporaryDir folder;
-    const std::string good = folder.filePath("line.csv").toStdString();
-    const std::string bad = folder.filePath("no such folder/line.csv").toStdString();
+    const testsupport::WorkFolder folder;
+    const std::string good = folder.file("line.csv");
+    const std::string bad = folder.file("no such folder/line.csv");
+    const auto localIso = [](std::int64_t ms) {
+        return monitor::isoTimeAtOffset(ms, platform::localUtcOffsetMinutes(ms));
+    };
     for (const std::optional<std::string>& answer :
          {std::optional(good), std::optional<std::string>(), std::optional(bad)}) {
         saveAnswer_ = answer;
         std::filesystem::remove(good);
-        boxes_.clear();
         (*exportButton)->click();
-        std::ifstream file(good, std::ios::binary);
-        std::ostringstream bytes;
-        bytes << file.rdbuf();
-        const auto localIso = [](std::int64_t ms) {
-            return monitor::isoTimeAtOffset(ms, platform::localUtcOffsetMinutes(ms));
-        };
-        EXPECT_EQ(bytes.str(), answer == good ? monitor::lineHistoryCsv(history(), localIso) : "");
-        EXPECT_EQ(boxes_.size(), answer == bad ? 1u : 0u);
+        EXPECT_EQ(testsupport::readFile(good),
+                  answer == good ? monitor::lineHistoryCsv(history(), localIso) : "");
+        EXPECT_EQ(takeBoxTexts(),
+                  answer == bad ? Lines{"The history could not be saved to\n" + bad} : Lines{});
     }
-    EXPECT_EQ(boxes_.at(0).text, "The history could not be saved to\n" + bad);
     ASSERT_EQ(saveQuestions_.size(), 3u);
     EXPECT_EQ(saveQuestions_[0].suggestedName.substr(0, 23), "line_history_2026-03-01");
 }

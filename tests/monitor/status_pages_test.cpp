@@ -1,7 +1,7 @@
 // What the two status pages share: one poll timer between them, the failure to start it, the
 // fatal-error path of a poll and the refusal of an S-side unit.
 #include "link/console_state.h"
-#include "platform/process_exit.h"
+#include "res/control_ids.h"
 #include "status_sheet.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@ namespace {
 
 using StatusPages = StatusSheet;
 using Alive = std::set<std::pair<platform::WindowHandle, unsigned>>;
+using testsupport::exitStatusOf;
 
 TEST_F(StatusPages, SwitchingPagesKeepsExactlyOnePollTimerAlive) {
     const Alive vdsl{{vdsl_, 64}}, enet{{enet_, 64}};
@@ -26,19 +27,17 @@ TEST_F(StatusPages, SwitchingPagesKeepsExactlyOnePollTimerAlive) {
     EXPECT_EQ(timers_.size(), 1u);
     alone.reset();
     EXPECT_TRUE(timers_.empty());
-    EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(StatusPages, AFailedTimerStartIsReportedAndNothingIsKilledLater) {
     failTimers_ = true;
     showTab(kVdslTab);
     EXPECT_NE(text(*vdsl_, res::ids::vdsl_status::kSnr), ""); // the one refresh is shown
-    EXPECT_EQ(boxes_.at(0).owner, vdsl_);
+    EXPECT_EQ(takeBoxes().at(0).owner, vdsl_);
     showTab(kEnetTab);
     // The Ethernet page's button and flag turn at each press all the same.
     for (const char* expected : {"Stop", "Start", "Stop"}) {
-        EXPECT_EQ(enet_->control<QAbstractButton>(res::ids::ethernet_status::kStartStop)->text(),
-                  expected);
+        EXPECT_EQ(enet_->control<QAbstractButton>(res::ids::ethernet_status::kStartStop)->text(), expected);
         EXPECT_EQ(enet_->running, expected == std::string("Stop") ? 1 : 0);
         click(*enet_, res::ids::ethernet_status::kStartStop);
     }
@@ -46,6 +45,7 @@ TEST_F(StatusPages, AFailedTimerStartIsReportedAndNothingIsKilledLater) {
     const std::string box = "box " + platform::applicationName() + ": Failed to create Timer";
     const std::string set = "set enet 64 4000";
     EXPECT_EQ(events_, (Lines{"set vdsl 64 4000", box, set, box, set, box}));
+    EXPECT_EQ(takeBoxes().size(), 2u);
     EXPECT_EQ(g_pollTimerId, 0u);
 }
 
@@ -54,13 +54,6 @@ protected:
     bool vdsl() const { return GetParam(); }
     platform::DialogPage* page() {
         return vdsl() ? vdsl_ : static_cast<platform::DialogPage*>(enet_);
-    }
-    // Runs action, which must end the process (the exit handler throws); its status.
-    static int exitStatusOf(const std::function<void()>& action) try {
-        action();
-        return -1;
-    } catch (const platform::ProcessExit& exit) {
-        return exit.status;
     }
 };
 
@@ -74,7 +67,7 @@ TEST_P(EitherPage, AFatalErrorDuringAPollKillsThePagesTimerBeforeTheBox) {
     EXPECT_EQ(events_, (Lines{vdsl() ? "kill vdsl 64" : "kill enet 64",
                               "box Fatal Error: Communication error:\nthe program will be "
                               "closed\nVerify serial connection and restart the program"}));
-    EXPECT_EQ(boxes_.at(0).owner, sheet_.get());
+    EXPECT_EQ(takeBoxes().at(0).owner, sheet_.get());
     EXPECT_EQ(g_portHandle, nullptr);
 }
 
@@ -91,7 +84,7 @@ TEST_P(EitherPage, AnSSideUnitOnTheCableEndsTheProcessWithoutTheFatalBox) {
     const std::string refusal =
         "box " + platform::applicationName() + ": P side must be connected to start this procedure";
     EXPECT_EQ(events_, (vdsl() ? Lines{refusal} : Lines{"kill enet 64", refusal}));
-    EXPECT_EQ(boxes_.at(0).owner, page());
+    EXPECT_EQ(takeBoxes().at(0).owner, page());
     EXPECT_EQ(commands(), (Lines{"", "rd 8c70"}));
     EXPECT_EQ(g_portHandle, nullptr);
 }

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "monitor/ethernet_status_page.h"
-#include "monitor/vdsl_status_page.h"
-#include "platform/message_box.h"
 #include "platform/window_seams.h"
-#include "platform/window_timers.h"
-#include "res/control_ids.h"
-#include "support/sim_fixture.h"
 #include "support/test_sheet.h"
+#include "res/control_ids.h"
+#include "monitor/vdsl_status_page.h"
+#include "platform/window_timers.h"
+#include "support/command_log.h"
+#include "support/sim_fixture.h"
 
 #include <QAbstractButton>
 #include <QDialog>
@@ -17,15 +17,16 @@
 
 namespace monitortest {
 
-using Lines = std::vector<std::string>;
 using sim::Side;
+using testsupport::Lines;
+using testsupport::receivedCommands;
 
 // Both status pages in a sheet of their own, after a blank first page (the main sheet's
 // Configuration page talks to the unit when it opens), cabled to a simulated P-side unit.
 // Window timers are recorded instead of run: a test calls onWindowTimer for a tick.
 class StatusSheet : public simtest::SimFixture {
 public:
-    static constexpr int kBlankTab = 0, kVdslTab = 1, kEnetTab = 2;
+    static constexpr int kBlankTab = 0, kVdslTab = 1, kEnetTab = 2, 
     static constexpr int kLocal = res::ids::status_side::kLocal;
     static constexpr int kRemote = res::ids::status_side::kRemote;
 
@@ -52,11 +53,9 @@ protected:
                  events_.push_back("kill" + name(window, id));
                  return timers_.erase({window, id}) == 1;
              }});
-        platform::setMessageBoxHandler([this](platform::WindowHandle owner, const std::string& text,
-                                              const std::string& caption) {
-            boxes_.push_back({owner, text, caption});
-            events_.push_back("box " + caption + ": " + text);
-        });
+        whileBoxUp_ = [this](const testsupport::RecordedBox& box) {
+            events_.push_back("box " + box.caption + ": " + box.text);
+        };
     }
     void TearDown() override {
         sheet_.reset();
@@ -68,12 +67,7 @@ protected:
         tabs_->setCurrentIndex(index);
     }
     // Commands received by the attached unit since the last clearCommands, without line feeds.
-    Lines commands() const {
-        Lines texts;
-        for (const sim::LoggedCommand& command : pair_->commandLog())
-            texts.push_back(command.text);
-        return texts;
-    }
+    Lines commands() const { return receivedCommands(*pair_, testsupport::Shown::Text); }
     void clearCommands() { pair_->clearCommandLog(); }
     static QString text(const platform::DialogPage& page, int id) {
         return page.control<QLineEdit>(id)->text();

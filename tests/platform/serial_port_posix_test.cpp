@@ -115,16 +115,6 @@ TEST_F(PosixSerialPortTest, OneOpenAtATimeAndCloseToleratesALineWithoutDtr) {
     EXPECT_NE(platform::openPosixSerialPort(path_).port, nullptr); // the line is free again
 }
 
-TEST(PosixSerialPortOpenTest, PathsThatAreNoTerminalAreRefusedWithTheirErrorCode) {
-    for (const auto& [path, error] : {std::pair("/dev/quillon-no-such-port", ENOENT),
-                                      std::pair("/", EISDIR), std::pair("/dev/null", ENOTTY)}) {
-        const platform::OpenResult result = platform::openPosixSerialPort(path);
-        EXPECT_EQ(std::tie(result.port, result.errorCode, result.failedAfterOpen),
-                  std::make_tuple(nullptr, error, false))
-            << path;
-    }
-}
-
 // COM1 and COM2 are the environment's devices unless it names none.
 TEST(PortDeviceName, EnvironmentNamesTheDeviceUnlessEmpty) {
     const std::tuple<int, const char*, const char*> cases[] = {{1, nullptr, "/dev/ttyS0"},

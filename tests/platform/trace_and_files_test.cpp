@@ -1,8 +1,7 @@
 #include "platform/file_dialog.h"
 #include "platform/trace.h"
+#include "support/work_folder.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -32,16 +31,14 @@ TEST(TraceCapture, KeepsWhatIsAppendedWhileItLivesWhateverTheSink) {
 }
 
 TEST(WriteWholeFile, WritesBytesExactlyAndRefusesAnUnwritablePlace) {
-    QTemporaryDir dir;
-    const std::string path = dir.filePath("trace.txt").toStdString();
+    const testsupport::WorkFolder dir;
+    const std::string path = dir.file("trace.txt");
     const std::string bytes("L>\r\n8c70 : 02\r\n\0\xff", 17);
     ASSERT_TRUE(platform::writeWholeFile(path, "old, longer content to be replaced"));
     ASSERT_TRUE(platform::writeWholeFile(path, bytes));
-    QFile file(QString::fromStdString(path));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll().toStdString(), bytes);
-    EXPECT_FALSE(platform::writeWholeFile(dir.filePath("missing/folder/x.txt").toStdString(), "x"));
-    EXPECT_FALSE(platform::writeWholeFile(dir.path().toStdString(), "x"));
+    EXPECT_EQ(testsupport::readFile(path), bytes);
+    EXPECT_FALSE(platform::writeWholeFile(dir.file("missing/folder/x.txt"), "x"));
+    EXPECT_FALSE(platform::writeWholeFile(dir.path().string(), "x"));
 }
 
 } // namespace

@@ -3,19 +3,16 @@
 #include "res/control_ids.h"
 #include "speed/configuration_fixture.h"
 #include "speed/speed_profile_file.h"
+#include "support/work_folder.h"
 
 #include <QLineEdit>
 #include <algorithm>
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace speedtest {
 namespace {
 
-std::string readFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
+using testsupport::readFile;
 
 using SampleSearch = ConfigurationFixture;
 
@@ -26,7 +23,6 @@ TEST_F(SampleSearch, EachOrderSavesTheSamplePairWhichTheReadmeNames) {
     for (int order : {kHL, kLH}) {
         SCOPED_TRACE(order);
         makePair();
-        boxes_.clear();
         openPage(sample);
         setRange(
             "00",
