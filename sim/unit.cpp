@@ -12,7 +12,7 @@ namespace {
 
 constexpr std::uint32_t kNoSignalValue = 0xFFFFFF; // 8c99 with nothing received: lowest SNR
 constexpr double kReadNoiseDb = 0.2;               // spread of successive 8c99 readings
-constexpr double kTransmitTargetP = -1.0;          // transmit power readings, see README
+constexpr double kTransmitTargetP = -1.0;          // transmit power readings, docs/simulator.md
 constexpr double kTransmitTargetS = 2.5;
 constexpr std::uint8_t kGainStepP = 0x40; // bits 2..0: gain step 0 (0 dB)
 constexpr std::uint8_t kGainStepS = 0x42; // bits 2..0: gain step 2 (-2 dB)
