@@ -26,7 +26,7 @@ using testsupport::receivedCommands;
 // Window timers are recorded instead of run: a test calls onWindowTimer for a tick.
 class StatusSheet : public simtest::SimFixture {
 public:
-    static constexpr int kBlankTab = 0, kVdslTab = 1, kEnetTab = 2, 
+    static constexpr int kBlankTab = 0, kVdslTab = 1, kEnetTab = 2;
     static constexpr int kLocal = res::ids::status_side::kLocal;
     static constexpr int kRemote = res::ids::status_side::kRemote;
 
