@@ -1,5 +1,8 @@
 // The Ethernet Status page on the simulated unit pair: the fifteen sums, Clear, the side
-// buttons and Start/Stop.
+// buttons and Start/Stop. Then what both status pages share: one poll timer between them, the
+// failure to start it and the refusal of an S-side unit (a poll's fatal error is in the fault
+// matrix).
+#include "link/console_state.h"
 #include "status_sheet.h"
 
 #include <gtest/gtest.h>
@@ -9,39 +12,34 @@ namespace {
 
 using namespace res::ids::ethernet_status;
 
-// Every counter register with its box, in the order a poll reads them.
-const std::vector<std::pair<std::uint16_t, int>> kCounters = {
-    {0x8d04, kFcsErrors},
-    {0x8d00, kFrameTooLongErrors},
-    {0x8cfc, kCarrierSenseErrors},
-    {0x8cf8, kReceiveErrors},
-    {0x8cf4, kExcessiveCollisions},
-    {0x8cf0, kLateCollisions},
-    {0x8ce8, kMultipleCollisions},
-    {0x8ce4, kSingleCollisions},
-    {0x8d10, kRxBroadcastFrames},
-    {0x8d08, kRxOctets},
-    {0x8d0c, kTxOctets},
-    {0x8d14, kRxPauseFrames},
-    {0x8d18, kTxPauseFrames},
-    {0x8d20, kRxFrames},
-    {0x8d1c, kTxFrames},
-};
+// A poll: the link check, then the fifteen counters in the order of their boxes.
+const Lines kPoll = {"rd 8c71",    "rd 8D04, 4", "rd 8D00, 4", "rd 8CFC, 4",
+                     "rd 8CF8, 4", "rd 8CF4, 4", "rd 8CF0, 4", "rd 8CE8, 4",
+                     "rd 8CE4, 4", "rd 8D10, 4", "rd 8D08, 4", "rd 8D0C, 4",
+                     "rd 8D14, 4", "rd 8D18, 4", "rd 8D20, 4", "rd 8D1C, 4"};
+// clang-format off
+const int kBoxes[] = {kFcsErrors, kFrameTooLongErrors, kCarrierSenseErrors, kReceiveErrors,
+                      kExcessiveCollisions, kLateCollisions, kMultipleCollisions,
+                      kSingleCollisions, kRxBroadcastFrames, kRxOctets, kTxOctets, kRxPauseFrames,
+                      kTxPauseFrames, kRxFrames, kTxFrames};
+// clang-format on
 
 class EthernetStatusPage : public StatusSheet {
 protected:
     // Each counter reads as 1 (P unit) or 1000 (S unit) times its row number, every time.
     void SetUp() override {
         StatusSheet::SetUp();
-        for (std::uint32_t row = 1; row <= kCounters.size(); ++row) {
-            fix(Side::P, kCounters[row - 1].first, row);
-            fix(Side::S, kCounters[row - 1].first, 1000 * row);
+        for (std::uint32_t row = 1; row <= std::size(kBoxes); ++row) {
+            const auto reg =
+                static_cast<std::uint16_t>(std::stoul(kPoll[row].substr(3, 4), {}, 16));
+            fix(Side::P, reg, row);
+            fix(Side::S, reg, 1000 * row);
         }
     }
     void tick() { enet_->onWindowTimer(64); }
     void expectSums(std::uint32_t base) const { // every box shows base times its row number
-        for (std::uint32_t row = 1; row <= kCounters.size(); ++row)
-            EXPECT_EQ(text(*enet_, kCounters[row - 1].second), QString::number(base * row)) << row;
+        for (std::uint32_t row = 1; row <= std::size(kBoxes); ++row)
+            EXPECT_EQ(text(*enet_, kBoxes[row - 1]), QString::number(base * row)) << row;
     }
     QString button() const { return enet_->control<QAbstractButton>(kStartStop)->text(); }
 };
@@ -51,10 +49,7 @@ TEST_F(EthernetStatusPage, APollChecksTheLinkThenAddsTheFifteenCountersReadInCap
     expectSums(1); // the first values are shown at once
     clearCommands();
     tick();
-    EXPECT_EQ(commands(), (Lines{"rd 8c71", "rd 8D04, 4", "rd 8D00, 4", "rd 8CFC, 4", "rd 8CF8, 4",
-                                 "rd 8CF4, 4", "rd 8CF0, 4", "rd 8CE8, 4", "rd 8CE4, 4",
-                                 "rd 8D10, 4", "rd 8D08, 4", "rd 8D0C, 4", "rd 8D14, 4",
-                                 "rd 8D18, 4", "rd 8D20, 4", "rd 8D1C, 4"}));
+    EXPECT_EQ(commands(), kPoll);
     expectSums(2);
     clearCommands();
     click(*enet_, kClear);
@@ -114,6 +109,76 @@ TEST_F(EthernetStatusPage, StartStopFollowsThePagesStatesAcrossHidingAndShowing)
         expectSums(sums);
     }
 }
+
+using StatusPages = StatusSheet;
+using Alive = std::set<std::pair<platform::WindowHandle, unsigned>>;
+using testsupport::exitStatusOf;
+
+TEST_F(StatusPages, SwitchingPagesKeepsExactlyOnePollTimerAlive) {
+    const Alive vdsl{{vdsl_, 64}}, enet{{enet_, 64}};
+    for (const auto& [tab, alive] : {std::pair{kVdslTab, vdsl}, std::pair{kEnetTab, enet},
+                                     std::pair{kBlankTab, Alive{}}, std::pair{kEnetTab, enet}}) {
+        showTab(tab);
+        EXPECT_EQ(timers_, alive) << tab;
+    }
+    sheet_->hide(); // the sheet's pages are hidden with it
+    EXPECT_TRUE(timers_.empty());
+    auto alone = std::make_unique<CStatus>(); // destroyed while shown
+    alone->show();
+    EXPECT_EQ(timers_.size(), 1u);
+    alone.reset();
+    EXPECT_TRUE(timers_.empty());
+}
+
+TEST_F(StatusPages, AFailedTimerStartIsReportedAndNothingIsKilledLater) {
+    failTimers_ = true;
+    showTab(kVdslTab);
+    EXPECT_NE(text(*vdsl_, res::ids::vdsl_status::kSnr), ""); // the one refresh is shown
+    EXPECT_EQ(takeBoxes().at(0).owner, vdsl_);
+    showTab(kEnetTab);
+    // The Ethernet page's button and flag turn at each press all the same.
+    for (const char* expected : {"Stop", "Start", "Stop"}) {
+        EXPECT_EQ(enet_->control<QAbstractButton>(res::ids::ethernet_status::kStartStop)->text(),
+                  expected);
+        EXPECT_EQ(enet_->running, expected == std::string("Stop") ? 1 : 0);
+        click(*enet_, res::ids::ethernet_status::kStartStop);
+    }
+    sheet_.reset();
+    const std::string box = "box " + platform::applicationName() + ": Failed to create Timer";
+    const std::string set = "set enet 64 4000";
+    EXPECT_EQ(events_, (Lines{"set vdsl 64 4000", box, set, box, set, box}));
+    EXPECT_EQ(takeBoxes().size(), 2u);
+    EXPECT_EQ(g_pollTimerId, 0u);
+}
+
+class EitherPage : public StatusSheet, public ::testing::WithParamInterface<bool> {
+protected:
+    bool vdsl() const { return GetParam(); }
+    platform::DialogPage* page() {
+        return vdsl() ? vdsl_ : static_cast<platform::DialogPage*>(enet_);
+    }
+};
+
+// An S-side unit on the cable when the VDSL page is shown, or when Start/Stop is pressed on the
+// polling Ethernet page. The handlers are called directly: the process end unwinds to the test,
+// which must not cross the window system's machinery.
+TEST_P(EitherPage, AnSSideUnitOnTheCableEndsTheProcessWithoutTheFatalBox) {
+    if (!vdsl())
+        showTab(kEnetTab);
+    pair_->setAttached(Side::S);
+    events_.clear();
+    clearCommands();
+    EXPECT_EQ(exitStatusOf([&] { vdsl() ? vdsl_->onShown() : enet_->onStartStop(); }), 1);
+    const std::string refusal =
+        "box " + platform::applicationName() + ": P side must be connected to start this procedure";
+    EXPECT_EQ(events_, (vdsl() ? Lines{refusal} : Lines{"kill enet 64", refusal}));
+    EXPECT_EQ(takeBoxes().at(0).owner, page());
+    EXPECT_EQ(commands(), (Lines{"", "rd 8c70"}));
+    EXPECT_EQ(g_portHandle, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, EitherPage, ::testing::Bool(),
+                         [](const auto& vdsl) { return vdsl.param ? "Vdsl" : "Ethernet"; });
 
 } // namespace
 } // namespace monitortest

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "monitor/ethernet_status_page.h"
-#include "platform/window_seams.h"
-#include "support/test_sheet.h"
-#include "res/control_ids.h"
 #include "monitor/vdsl_status_page.h"
+#include "platform/window_seams.h"
 #include "platform/window_timers.h"
+#include "res/control_ids.h"
 #include "support/command_log.h"
 #include "support/sim_fixture.h"
+#include "support/test_sheet.h"
 
 #include <QAbstractButton>
 #include <QDialog>

@@ -1,14 +1,23 @@
 // The VDSL Status page on the simulated unit pair: what one poll reads, in which order, what
-// the page shows of it and what its line history records.
+// the page shows of it, what its line history records and the window that plots the history.
 #include "link/console_state.h"
+#include "link/decoding.h"
+#include "monitor/line_history_csv.h"
+#include "monitor/line_history_window.h"
+#include "platform/local_time.h"
 #include "status_sheet.h"
+#include "support/work_folder.h"
 
+#include <QPushButton>
+#include <QXYSeries>
 #include <gtest/gtest.h>
 
 namespace monitortest {
 namespace {
 
 namespace ids = res::ids::vdsl_status;
+using monitor::LineSample;
+using monitor::LineSide;
 
 const Lines kPoll = {"rd 8c71",    "rd 8c70",    "rd 8c40",    "rd 8c41", "rd 8D38", "rd 8C98",
                      "rd 8C91, 4", "rd 8C99, 3", "rd 8C9C, 2", "rd 8C67", "rd 8C71"};
@@ -16,14 +25,21 @@ const Lines kPoll = {"rd 8c71",    "rd 8c70",    "rd 8c40",    "rd 8c41", "rd 8D
 class VdslStatusPage : public StatusSheet {
 protected:
     // Each unit measures with the code it receives and sends with the other: both show 41.80 /
-    // 19.20 / -1.47 (the other codes would give 29.20 / 10.00 and -9.00). P has 1 link fail, S 2.
+    // 19.20 / -1.47 (the other codes would give 29.20 / 10.00 and -9.00). P has 1 link fail, S 2;
+    // S shows other RS errors and other marks than P's defaults.
     void SetUp() override {
         StatusSheet::SetUp();
         fixUnit(Side::P, 0x00, 0x54, 1);
         fixUnit(Side::S, 0x54, 0x00, 1);
         fix(Side::S, 0x8d38, 2);
+        fix(Side::S, 0x8c91, 9);
+        fix(Side::S, 0x8c71, 0xA5);
+        fix(Side::S, 0x8c98, 0x85);
     }
-    void tick() { vdsl_->onWindowTimer(64); }
+    void tick() { // four seconds after the last
+        wait(4000);
+        vdsl_->onWindowTimer(64);
+    }
     // Codes down and up, v = 100000 n, w = 1000 n, g = 0 (only bits 2..0 count), n link fails.
     void fixUnit(Side side, std::uint32_t down, std::uint32_t up, std::uint32_t n) {
         for (const auto& [addr, value] :
@@ -41,6 +57,23 @@ protected:
             all += vdslShown()[i];
         return all;
     }
+    const monitor::LineHistory& history() const { return vdsl_->lineHistory(); }
+    LineHistoryWindow* window() const {
+        const auto windows = vdsl_->findChildren<LineHistoryWindow*>();
+        return windows.size() == 1 ? windows.front() : nullptr;
+    }
+    // The last sample as the page would show it.
+    Lines recorded() const {
+        const LineSample& s = history().samples().back();
+        Lines all = {formatDb(s.snrDb()), formatDb(s.mseDb()),
+                     std::to_string(s.correctedErrors.value()), formatDb(s.transmitPowerDbmHz()),
+                     std::to_string(s.linkFailCount.value())};
+        for (unsigned bit : {0x80u, 0x40u, 0x20u, 0x08u, 0x04u, 0x02u})
+            all.push_back((s.linkStateBits.value() & bit) != 0 ? "x" : ".");
+        for (unsigned bit : {0x80u, 0x04u, 0x02u, 0x01u})
+            all.push_back((s.receiverBits.value() & bit) != 0 ? "x" : ".");
+        return all;
+    }
 };
 
 TEST_F(VdslStatusPage, PollsTheLocalUnitWhenShownThenTheAddressedUnitAtEachTick) {
@@ -52,12 +85,20 @@ TEST_F(VdslStatusPage, PollsTheLocalUnitWhenShownThenTheAddressedUnitAtEachTick)
     EXPECT_EQ(g_pollTimerId, 64u);
     EXPECT_EQ(sides(*vdsl_), "Quillon Configurator  [link UP]: Local on P");
     EXPECT_EQ(readings(), (Lines{"41.80", "19.20", "-1.47", "1"}));
+    EXPECT_EQ(recorded(), vdslShown());
     click(*vdsl_, kRemote);
     EXPECT_EQ(text(*vdsl_, ids::kLinkFailCounter), "1"); // nothing read at the click
     clearCommands();
+    const std::int64_t began = clock_.wallTimeMs() + 4000;
     tick();
     EXPECT_EQ(commands(), kPoll);
     EXPECT_EQ(readings(), (Lines{"41.80", "19.20", "-1.47", "2"}));
+    // Each poll records what the page shows, when and from which side.
+    const LineSample& last = history().samples().back();
+    EXPECT_EQ(recorded(), vdslShown());
+    EXPECT_EQ(std::tuple(last.wallTimeMs, last.side, last.sSideUnit(), last.linkUp()),
+              std::tuple(began, LineSide::Remote, std::optional(true), std::optional(true)));
+    EXPECT_EQ(history().sideChanges(), std::vector<std::size_t>{1});
     EXPECT_TRUE(vdsl_->control<QWidget>(ids::kTransmitPower)->isHidden());
     // Hidden, the page keeps what it shows and the console its unit; shown again, it starts
     // over from the local unit before the first tick.
@@ -113,15 +154,11 @@ TEST_F(VdslStatusPage, IndicatorsCountersAndDashesShowWhatWasRead) {
     EXPECT_EQ(marks(), ".x.x.x..x.");
     EXPECT_FALSE(
         vdsl_->controls().widget(ids::kFullConstellationLink)->isEnabled()); // indicators only show
-    // Noise 0, level 0, codes 0E and B4: constellation index 7 and rate index 11, outside the
-    // tables.
-    for (const auto& [addr, value, expected] :
-         {std::tuple{0x8c99, 0u, Lines{"-", "-", "-1.47", "1"}},
-          std::tuple{0x8c9c, 0u, Lines{"41.80", "19.20", "-", "1"}},
-          std::tuple{0x8c40, 0x0Eu, Lines{"-", "-", "-1.47", "1"}},
-          std::tuple{0x8c41, 0xB4u, Lines{"41.80", "19.20", "-", "1"}}}) {
+    // Noise 0, then level 0: no finite ratio, then no finite power.
+    for (const auto& [addr, expected] : {std::pair{0x8c99, Lines{"-", "-", "-1.47", "1"}},
+                                         std::pair{0x8c9c, Lines{"41.80", "19.20", "-", "1"}}}) {
         fixUnit(Side::P, 0x00, 0x54, 1);
-        fix(Side::P, static_cast<std::uint16_t>(addr), value);
+        fix(Side::P, static_cast<std::uint16_t>(addr), 0);
         tick();
         EXPECT_EQ(readings(), expected) << std::hex << addr;
     }
@@ -130,7 +167,7 @@ TEST_F(VdslStatusPage, IndicatorsCountersAndDashesShowWhatWasRead) {
 // A read without value leaves the boxes it feeds as they were and records nothing for it; the
 // rest of the poll is shown and recorded.
 TEST_F(VdslStatusPage, AReadWithoutValueLeavesWhatItFeedsAsItWasAndRecordsNothing) {
-    using Empty = bool (*)(const monitor::LineSample&);
+    using Empty = bool (*)(const LineSample&);
     const std::vector<std::tuple<const char*, std::vector<int>, Empty>> cases = {
         {"8c70",
          {0, 1, 3},
@@ -167,8 +204,66 @@ TEST_F(VdslStatusPage, AReadWithoutValueLeavesWhatItFeedsAsItWasAndRecordsNothin
         tick();
         pair_->faults().noValueRegister.clear();
         EXPECT_EQ(vdslShown(), expected) << reg;
-        EXPECT_TRUE(isEmpty(vdsl_->lineHistory().samples().back())) << reg;
+        EXPECT_TRUE(isEmpty(history().samples().back())) << reg;
     }
+}
+
+// The window neither talks to the unit nor touches the poll timer.
+TEST_F(VdslStatusPage, TheHistoryWindowOpensModelessFollowsThePollsAndSendsNothing) {
+    showTab(kVdslTab);
+    const Lines timerEvents = events_;
+    const auto sendsNothing = [this](const std::function<void()>& action) {
+        clearCommands();
+        action();
+        EXPECT_EQ(commands(), Lines{});
+    };
+    sendsNothing([this] { click(*vdsl_, ids::kHistory); });
+    LineHistoryWindow* shown = window();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->isVisible() && shown->isWindow() && !shown->isModal());
+    tick();
+    EXPECT_EQ(commands(), kPoll);
+    click(*vdsl_, kRemote);
+    tick();
+    pair_->dropLink(-1); // the page falls back at once, marked as a drop
+    tick();
+    pair_->restoreLine();
+    wait(4000);
+    // Closed, it stops following; a second click raises the one window, caught up.
+    sendsNothing([&] { shown->close(); });
+    tick();
+    EXPECT_EQ(shown->series("SNR (dB)")->count(), 4);
+    sendsNothing([this] { click(*vdsl_, ids::kHistory); });
+    EXPECT_EQ(window(), shown);
+    EXPECT_TRUE(shown->isVisible());
+    EXPECT_EQ(events_, timerEvents);
+    const auto& samples = history().samples();
+    for (const char* name : {"SNR (dB)", "MSE (dB)", "Corrected RS errors /s", "Link Fail Counter"})
+        EXPECT_EQ(shown->series(name)->count(), static_cast<int>(samples.size())) << name;
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        EXPECT_EQ(shown->series("MSE (dB)")->at(static_cast<int>(i)),
+                  QPointF(static_cast<double>(samples[i].wallTimeMs), *samples[i].mseDb()));
+    EXPECT_EQ(history().linkDrops(), (std::vector<std::size_t>{3}));
+    EXPECT_EQ(shown->series("Link drop")->at(0).x(), samples[3].wallTimeMs);
+    EXPECT_EQ(shown->series("Side change")->count(), 2); // at the click and at the drop
+}
+
+// The file written is the history's CSV with local time stamps, under a dated name.
+TEST_F(VdslStatusPage, ExportCsvWritesTheHistoryUnderADatedName) {
+    showTab(kVdslTab);
+    tick();
+    click(*vdsl_, ids::kHistory);
+    const testsupport::WorkFolder folder;
+    saveAnswer_ = folder.file("line.csv");
+    for (QPushButton* button : window()->findChildren<QPushButton*>())
+        if (button->text() == "Export CSV...")
+            button->click();
+    EXPECT_EQ(testsupport::readFile(*saveAnswer_),
+              monitor::lineHistoryCsv(history(), [](std::int64_t ms) {
+                  return monitor::isoTimeAtOffset(ms, platform::localUtcOffsetMinutes(ms));
+              }));
+    ASSERT_EQ(saveQuestions_.size(), 1u);
+    EXPECT_EQ(saveQuestions_[0].suggestedName.substr(0, 23), "line_history_2026-03-01");
 }
 
 } // namespace
