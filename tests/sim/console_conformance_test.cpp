@@ -98,7 +98,11 @@ TEST_F(Conformance, RestartRunsTheRatesStoredInEeprom) {
         ASSERT_EQ(save ? link_.WriteCommand("or 8c00 08\n") : 1, 1); // into the EEPROM
         ASSERT_EQ(link_.WriteCommand("wr 8c10 34\n"), 1);            // written, never started
         link_.SetReadTimeout(20000);
+        trace_.clear();
+        const std::int64_t restartedAt = clock_.nowMs();
         ASSERT_EQ(link_.WriteCommand("or 8c00 20\n"), 1); // answered when the unit is back
+        EXPECT_EQ(trace_, "or 8c00 20\n\r\nVDSL extender P side ready\r\nL>");
+        EXPECT_GT(clock_.nowMs() - restartedAt, 4010); // silent for longer than a read waits
         const std::uint8_t expected = save ? 0x44 : 0x54;
         EXPECT_EQ(pair_->runningRates(Side::P).downCode(), expected);
         EXPECT_EQ(pair_->reg(Side::P, 0x8c10), expected);

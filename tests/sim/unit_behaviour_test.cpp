@@ -62,16 +62,6 @@ TEST_F(UnitBehaviour, LinkFailCounterCountsDropsOnBothUnitsUntilARestart) {
     EXPECT_EQ(pair_->reg(Side::P, 0x8d38), 4); // the restart dropped the link once more
 }
 
-TEST_F(UnitBehaviour, RestartedUnitIsSilentForAFewSecondsThenPrompts) {
-    ASSERT_EQ(link_.SendWriteCommand("or 8c00 20\n"), 1);
-    const std::int64_t restartedAt = clock_.nowMs();
-    EXPECT_EQ(port_->readByte().status, platform::ReadStatus::Timeout); // not within 4010 ms
-    char buffer[CConsoleLink::kBufferSize];
-    ASSERT_EQ(link_.ReadResult(buffer), 1);
-    EXPECT_STREQ(buffer, "\r\nVDSL extender P side ready\r\nL>");
-    EXPECT_LT(clock_.nowMs() - restartedAt, 20000);
-}
-
 // The S unit is given rates on which the line cannot train; the P unit goes back to its
 // defaults, as the program does when an attempt loses the link.
 TEST_F(UnitBehaviour, InstallModeWatchdogBringsTheSUnitBackToTheDefaultsAfterItsTimeout) {

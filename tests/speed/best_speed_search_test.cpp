@@ -1,8 +1,10 @@
 // Apply and the best-speed search on the simulated pair, without a window: attempts, outcomes,
 // the units' state and what the search shows.
 #include "speed/configuration_fixture.h"
+#include "support/work_folder.h"
 
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace speedtest {
 namespace {
@@ -10,87 +12,59 @@ namespace {
 using sim::Side;
 
 const std::string kSaved = "Configuration saved";
-const std::string kNotAchieved = "Configuration can not be achieved";
-const std::string kFallBack = kNotAchieved + "\r\nDefault Configuration has been loaded";
-const std::string kHint =
-    "Please run this program on S side to set it in Install mode.\nIf S "
-    "side is already in install mode,\nthen configuration can not be achieved";
-const std::string kNoDirection = "Select the Algorithm";
-const std::string kBadRange = "Max speed cannot be lower than min speed:\nselect different values";
-constexpr const char* kClean = "cccc cccc cccc cccc";
+const std::string kFallBack =
+    "Configuration can not be achieved\r\nDefault Configuration has been loaded";
 
-// What differs from a P-side unit and the link up at Apply. Lost: the link is lost after the S
-// side's restart; Gone: after the first pair; Down: down at Apply; DownAWhile: until the defaults.
+// What differs from a P-side unit and the link up at Apply; see data/search_cases.txt.
 enum class Event { None, NoAnswer, SSide, Lost, Gone, Down, DownAWhile };
 
 struct SearchCase {
-    const char* name;
-    int order;
-    const char* line;     // see lineWhere
-    const char* attempts; // nullptr: Apply refuses to start
-    std::string message;
-    const char* running; // the pair the P side runs at the end, both sides when saved
-    long linkReads;
+    std::string name, order, line, attempts, message, running;
+    long linkReads = 0;
     Event event = Event::None;
-    const char* range = "00 33";
-    std::string file = kFourByFour;
+    std::string range = "00 33", file = kFourByFour;
 };
 
-// Reads of the link state: 1 at Apply, 1 after the S side's restart, 4 for a pair that trains (2 to
-// 3 s, read once a second; 3 for pairs 20 and 22, which train in just over 2 s on this line),
-// 6 + 28 for one that does not (the S side falls back to its defaults 30 s after it took the pair,
-// then trains), 33 when the defaults go to the P side only, 4 when both take them. A link kept
-// down is read count + 1 times by each wait.
+// The cases of data/search_cases.txt, with "\r" and "\n" unescaped and "-" made empty.
+std::vector<SearchCase> searchCases() {
+    const char* const events[] = {"None", "NoAnswer", "SSide",     "Lost",
+                                  "Gone", "Down",     "DownAWhile"};
+    std::vector<SearchCase> cases;
+    std::istringstream lines(testsupport::readFile(QUILLON_SPEED_DATA "/search_cases.txt"));
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<std::string> f;
+        for (std::size_t at = 0, bar = 0; !line.starts_with('#') && bar != std::string::npos;
+             at = bar + 3) {
+            bar = line.find(" | ", at);
+            f.push_back(line.substr(at, bar - at) == "-" ? "" : line.substr(at, bar - at));
+            for (const auto& [escape, byte] : {std::pair("\\r", '\r'), std::pair("\\n", '\n')})
+                for (auto e = f.back().find(escape); e != std::string::npos;
+                     e = f.back().find(escape))
+                    f.back().replace(e, 2, 1, byte);
+        }
+        if (f.size() < 7)
+            continue;
+        cases.push_back({f[0], f[1], f[2], f[3], f[4], f[5], std::stol(f[6])});
+        if (f.size() > 7)
+            cases.back().event = static_cast<Event>(std::ranges::find(events, f[7]) - events);
+        cases.back().range = f.size() > 8 ? f[8] : cases.back().range;
+        cases.back().file = f.size() > 9 ? f[9] : cases.back().file;
+    }
+    return cases;
+}
+
 // A search that saves leaves both units on the pair, stored, the S side in Normal mode and the
 // Actual boxes on its labels (on the defaults after a fall-back); one that does not stores
 // nothing and leaves the S side in Install mode if Apply put it there.
 TEST_F(ConfigurationFixture, ApplyTriesThePairsInOrderAndEndsAsItShould) {
-    const std::vector<SearchCase> cases = {
-        {"first passes", kHL, kClean, "33", kSaved, "33", 1 + 1 + 4},
-        {"slowest passes", kHL, "ceee eeee eeee eeee",
-         "33 23 13 03 32 22 12 02 31 21 11 01 30 20 10 00", kSaved, "00", 1 + 1 + 16 * 4 - 2},
-        // The last check counted on the S side; the defaults still go to the P side.
-        {"none passes", kHL, "eeee eeee eeee eeee", "33 23 13 32 22 12 31 21 11", kFallBack, "00",
-         1 + 1 + 9 * 4 - 1 + 33, Event::None, "11 33"},
-        {"lost link fails", kHL, "cccn cccn cccn cccn", "33 23", kSaved, "23", 1 + 1 + 34 + 4},
-        {"lost for good", kHL, "Nccc cccc cccc cccn", "33", kHint, "00", 1 + 1 + 6 + 51,
-         Event::Gone},
-        {"all pass", kLH, kClean, "00 01 02 03 13 23 33", kSaved, "33", 1 + 1 + 7 * 4},
-        {"step back", kLH, "cccc cccc eeee eeee", "00 01 02 01 11 21 31", kSaved, "31",
-         1 + 1 + 7 * 4},
-        {"slowest fails", kLH, "cccc pppp cccc cccc", "01", kFallBack, "00", 1 + 1 + 4 + 33,
-         Event::None, "01 33"},
-        // At the upstream minimum failed checks leave the pair loaded, a lost link falls back.
-        {"up min fails", kLH, "ceee ceee ceee Peee", "00 01 02 03 13 03", kHint, "03",
-         1 + 1 + 6 * 4},
-        {"up min lost", kLH, "ceee ceee ceee Neee", "00 01 02 03 13 03", kFallBack, "00",
-         1 + 1 + 5 * 4 + 34 + 4},
-        {"min equals max", kLH, kClean, "21", kSaved, "21", 1 + 1 + 4, Event::None, "21 21"},
-        // Labels of any length are traced and shown whole (a line holds 259 characters).
-        {"long labels", kHL, kClean, "00", kSaved, "00", 1 + 1 + 4, Event::None, "00 00",
-         std::string(200, 'u') + ";68;00;b7;\n$DOWNSTREAM\n" + std::string(240, 'd') +
-             ";54;00;4b;\n"},
-        {"no link at restart", kHL, kClean, "", kNotAchieved, "00", 1 + 21 + 51, Event::Lost},
-        {"link down", kHL, kClean, "", kHint, "00", 2 + 51, Event::Down},
-        {"link back", kHL, kClean, "33", kSaved, "33", 2 + 4 + 1 + 4, Event::DownAWhile},
-        // The direction is looked at only when the search starts.
-        {"no direction", kNoAlgorithm, kClean, "", kNoDirection, "00", 1},
-        {"no answer", kHL, kClean, nullptr, "No answer from device", "00", 0, Event::NoAnswer},
-        {"S side", kHL, kClean, nullptr, "P side must be connected to start this procedure", "00",
-         0, Event::SSide},
-        {"up max below min", kHL, kClean, nullptr, kBadRange, "00", 0, Event::None, "20 13"},
-        {"down max below min", kHL, kClean, nullptr, kBadRange, "00", 0, Event::None, "03 32"},
-        {"no up", kHL, kClean, nullptr, "No upstream speed in configuration file", "00", 0,
-         Event::None, "00 33", "$DOWNSTREAM\n3.79;54;00;4b;\n"},
-        {"no down", kHL, kClean, nullptr, "No downstream speed in configuration file", "00", 0,
-         Event::None, "00 33", "1.42;68;00;b7;\n"},
-    };
+    const std::vector<SearchCase> cases = searchCases();
+    ASSERT_EQ(cases.size(), 22u);
     for (const SearchCase& c : cases) {
         SCOPED_TRACE(c.name);
         makePair(lineWhere(c.line));
         useFile(c.file);
-        setSearchRange(c.range, c.range + 3);
-        search_.setAlgorithm(c.order);
+        setSearchRange(c.range.c_str(), c.range.c_str() + 3);
+        search_.setAlgorithm(c.order == "HL" ? kHL : c.order == "LH" ? kLH : kNoAlgorithm);
         shown_ = Shown();
         pair_->faults().noValueRegister = c.event == Event::NoAnswer ? "8c70" : "";
         pair_->setAttached(c.event == Event::SSide ? Side::S : Side::P);
@@ -107,7 +81,7 @@ TEST_F(ConfigurationFixture, ApplyTriesThePairsInOrderAndEndsAsItShould) {
         trace_.clear();
         search_.Apply();
 
-        const bool started = c.attempts != nullptr;
+        const bool started = c.attempts != "refused";
         const bool saved = c.message == kSaved;
         EXPECT_EQ(attempts(), started ? c.attempts : "");
         EXPECT_EQ(shown_.messages, std::vector<std::string>{c.message});
@@ -127,7 +101,7 @@ TEST_F(ConfigurationFixture, ApplyTriesThePairsInOrderAndEndsAsItShould) {
         const std::string sent = sentSince(before);
         const bool lost = c.event == Event::Lost;
         const bool defaults = c.message == kFallBack || !upAtApply || lost ||
-                              std::string(c.line).find_first_of("nN") != std::string::npos;
+                              c.line.find_first_of("nN") != std::string::npos;
         const std::vector<std::tuple<const std::string*, std::string, bool>> parts = {
             {&trace_, "\r\nNo Link After Restart\r\n", lost},
             // The defaults in their own order, started, on the P side.

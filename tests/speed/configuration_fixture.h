@@ -9,6 +9,7 @@
 #include "speed/speed_profile_file.h"
 #include "support/sim_fixture.h"
 #include "support/test_sheet.h"
+#include "support/work_folder.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -16,9 +17,6 @@
 #include <QTest>
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <regex>
 
 namespace speedtest {
@@ -77,16 +75,6 @@ struct Shown : SearchObserver {
 class ConfigurationFixture : public simtest::SimFixture {
 protected:
     ConfigurationFixture() { search_.addObserver(shown_); }
-    void SetUp() override {
-        SimFixture::SetUp();
-        std::filesystem::create_directory(folder_);
-        std::filesystem::current_path(folder_);
-    }
-    void TearDown() override {
-        std::filesystem::current_path(home_);
-        std::filesystem::remove_all(folder_);
-        SimFixture::TearDown();
-    }
 
     // The search on the profiles of the file's text, all of its lines read.
     void useFile(const std::string& fileText = kFourByFour) {
@@ -102,7 +90,7 @@ protected:
     // Writes speedconf.txt, if given, and opens the page, which reads it.
     void openPage(const std::optional<std::string>& fileText = kFourByFour) {
         if (fileText) {
-            std::ofstream(folder_ / "speedconf.txt", std::ios::binary) << *fileText;
+            folder_.write(kSpeedFileName, *fileText);
             useFile(*fileText);
         }
         sheet_ = std::make_unique<testsupport::TestSheet>();
@@ -138,13 +126,6 @@ protected:
             pairs += (pairs.empty() ? "" : " ") + labelled((*it)[2], (*it)[1]);
         return pairs;
     }
-    // The texts of the boxes shown since the last call.
-    std::vector<std::string> takeBoxTexts() {
-        std::vector<std::string> texts;
-        for (const auto& box : takeBoxes())
-            texts.push_back(box.text);
-        return texts;
-    }
     // The commands the units received since the first'th, as "P:rd 8c71|S:wr 8c10 54|".
     std::string sentSince(std::size_t first) const {
         std::string sent;
@@ -160,17 +141,12 @@ protected:
         return count;
     }
 
+    const testsupport::WorkFolder folder_{testsupport::WorkFolder::Enter};
     SpeedProfiles profiles_;
     Shown shown_;
     BestSpeedSearch search_{link_};
     std::unique_ptr<QDialog> sheet_;
     CSet* page_ = nullptr;
-
-private:
-    const std::filesystem::path home_ = std::filesystem::current_path();
-    const std::filesystem::path folder_ =
-        std::filesystem::temp_directory_path() /
-        ("quillon-config-" + std::to_string(std::random_device{}()));
 };
 
 } // namespace speedtest

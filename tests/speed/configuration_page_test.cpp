@@ -129,7 +129,7 @@ TEST_F(ConfigurationPage, EnterAppliesTheChoicesTheWindowShows) {
 // range instead of searching freed profiles, and the rates are named by the new labels.
 TEST_F(ConfigurationPage, ReloadingTheFileRefillsTheListsSafely) {
     openPage();
-    std::ofstream("speedconf.txt") << "9.99;68;00;b7;\n$DOWNSTREAM\n8.88;54;00;4b;\n";
+    folder_.write(kSpeedFileName, "9.99;68;00;b7;\n$DOWNSTREAM\n8.88;54;00;4b;\n");
     EXPECT_EQ(page_->LoadSpeedFile(), 1);
     EXPECT_EQ(page_->upMinList->count(), 1);
     EXPECT_EQ(page_->downMaxList->currentIndex(), -1);
