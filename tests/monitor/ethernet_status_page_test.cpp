@@ -154,9 +154,6 @@ TEST_F(StatusPages, AFailedTimerStartIsReportedAndNothingIsKilledLater) {
 class EitherPage : public StatusSheet, public ::testing::WithParamInterface<bool> {
 protected:
     bool vdsl() const { return GetParam(); }
-    platform::DialogPage* page() {
-        return vdsl() ? vdsl_ : static_cast<platform::DialogPage*>(enet_);
-    }
 };
 
 // An S-side unit on the cable when the VDSL page is shown, or when Start/Stop is pressed on the
@@ -172,7 +169,7 @@ TEST_P(EitherPage, AnSSideUnitOnTheCableEndsTheProcessWithoutTheFatalBox) {
     const std::string refusal =
         "box " + platform::applicationName() + ": P side must be connected to start this procedure";
     EXPECT_EQ(events_, (vdsl() ? Lines{refusal} : Lines{"kill enet 64", refusal}));
-    EXPECT_EQ(takeBoxes().at(0).owner, page());
+    EXPECT_EQ(takeBoxes().at(0).owner, vdsl() ? vdsl_ : static_cast<QWidget*>(enet_));
     EXPECT_EQ(commands(), (Lines{"", "rd 8c70"}));
     EXPECT_EQ(g_portHandle, nullptr);
 }

@@ -38,11 +38,10 @@ protected:
         tabs_->addTab(vdsl_, "VDSL Status");
         tabs_->addTab(enet_, "Ethernet Status");
         platform::setMainWindow(sheet_.get());
-        const auto name = [this](platform::WindowHandle window, unsigned id) {
-            return (window == vdsl_   ? " vdsl "
-                    : window == enet_ ? " enet "
-                                      : " other ") +
-                   std::to_string(id);
+        vdsl_->setObjectName("vdsl");
+        enet_->setObjectName("enet");
+        const auto name = [](platform::WindowHandle window, unsigned id) {
+            return " " + window->objectName().toStdString() + " " + std::to_string(id);
         };
         platform::setWindowTimerBackend(
             {[this, name](platform::WindowHandle window, unsigned id, unsigned ms) -> unsigned {
