@@ -2,10 +2,12 @@
 // the exact traffic from each side the console may start on, and the state they leave.
 
 #include "link/console_state.h"
+#include "link/data_rows.h"
 #include "support/command_log.h"
 #include "support/sim_fixture.h"
 
 #include <gtest/gtest.h>
+#include <map>
 #include <optional>
 
 namespace {
@@ -16,9 +18,6 @@ using testsupport::Lines;
 using testsupport::receivedCommands;
 
 const Lines kLocalToRemote{"P:", "P:<05>", "S:", "S:"};
-const Lines kRemoteToLocal{"S:", "P:<05>", "P:", "P:"};
-const Lines kInstallWrites{"S:wr 8d00 a6", "S:wr c255 01", "S:wr 8d00 00"};
-const Lines kNormalWrites{"S:wr 8d00 a6", "S:wr c255 05", "S:wr 8d00 00"};
 // Bytes of a few commands at 9600 baud take well under this; a read time-out takes 4010 ms.
 constexpr std::int64_t kTrafficBoundMs = 1000;
 
@@ -35,55 +34,31 @@ protected:
     std::int64_t startNow_ = 0, startSlept_ = 0;
 };
 
-// The S unit starts in mode 03, neither of the two, so that a mode written shows. A P unit
-// restart returns once the unit has prompted again (3 s), with no pause of its own; an S unit
-// restart pauses 16 s, after which the S unit is back and the link has trained again.
+// See data/unit_procedures.txt.
 TEST_F(UnitProceduresTest, EachSendsItsSequenceAndLeavesUnitsAndConsoleAsSaid) {
-    struct Case {
-        void (CConsoleLink::*run)(int);
-        int argument;
-        bool fromRemote;
-        Lines expectedLog;
-        Side endSide;
-        std::uint8_t sMode;
-        char restarted; // 'P', 'S' or '-'
-    };
-    const Case cases[] = {
-        {&CConsoleLink::SetInstallMode, 0, false,
-         concat({kLocalToRemote, kInstallWrites, kRemoteToLocal}), Side::P, 0x01, '-'},
-        {&CConsoleLink::SetInstallMode, 0, true, concat({{"S:"}, kInstallWrites, kRemoteToLocal}),
-         Side::P, 0x01, '-'},
-        // The S unit's restart takes the console back to the local unit.
-        {&CConsoleLink::SetInstallMode, 1, false,
-         concat({kLocalToRemote, kInstallWrites, {"S:", "S:or 8c00 20", "P:"}}), Side::P, 0x01,
-         'S'},
-        // Normal mode selects nothing at its end: the console stays on the S unit.
-        {&CConsoleLink::SetNormalMode, 0, false, concat({kLocalToRemote, kNormalWrites}), Side::S,
-         0x05, '-'},
-        {&CConsoleLink::SetNormalMode, 1, true,
-         concat({{"S:"}, kNormalWrites, {"S:", "S:or 8c00 20"}}), Side::P, 0x05, 'S'},
-        {&CConsoleLink::RestartUnit, 0, false, concat({kLocalToRemote, {"S:or 8c00 20"}}), Side::P,
-         0x03, 'S'},
-        {&CConsoleLink::RestartUnit, 1, false, Lines{"P:", "P:or 8c00 20"}, Side::P, 0x03, 'P'},
-        {&CConsoleLink::RestartUnit, 1, true, concat({kRemoteToLocal, {"P:or 8c00 20"}}), Side::P,
-         0x03, 'P'},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.expectedLog));
+    const std::map<std::string, void (CConsoleLink::*)(int)> procedures = {
+        {"SetInstallMode", &CConsoleLink::SetInstallMode},
+        {"SetNormalMode", &CConsoleLink::SetNormalMode},
+        {"RestartUnit", &CConsoleLink::RestartUnit}};
+    const std::vector<testdata::Row> cases =
+        testdata::rows(QUILLON_LINK_DATA "/unit_procedures.txt");
+    ASSERT_EQ(cases.size(), 8u);
+    for (const testdata::Row& c : cases) {
+        SCOPED_TRACE(c[0] + " " + c[1] + " from " + c[2]);
         // A P unit that boots within the normal read time-out, so its restart can be answered.
         makePair({}, sim::PairOptions{.bootMs = 3000, .sMode = 0x03});
-        startOn(c.fromRemote);
+        startOn(c[2] == "S");
 
-        (link_.*c.run)(c.argument);
+        (link_.*procedures.at(c[0]))(std::stoi(c[1]));
 
-        EXPECT_EQ(receivedCommands(*pair_), c.expectedLog);
-        EXPECT_EQ(pair_->addressedUnit(), c.endSide);
-        EXPECT_EQ(pair_->mode(Side::S), c.sMode);
-        EXPECT_EQ(pair_->restartCount(Side::P), c.restarted == 'P' ? 1 : 0);
-        EXPECT_EQ(pair_->restartCount(Side::S), c.restarted == 'S' ? 1 : 0);
-        EXPECT_TRUE(c.restarted == 'P' || pair_->linkUp());
-        EXPECT_EQ(clock_.sleptMs() - startSlept_, c.restarted == 'S' ? 16000 : 0);
-        const std::int64_t busyMs = c.restarted == 'S' ? 16000 : c.restarted == 'P' ? 3000 : 0;
+        EXPECT_EQ(receivedCommands(*pair_), testdata::split(c[3], ", "));
+        EXPECT_EQ(std::string(1, sim::sideLetter(pair_->addressedUnit())), c[4]);
+        EXPECT_EQ(pair_->mode(Side::S), std::stoi(c[5], nullptr, 16));
+        EXPECT_EQ(pair_->restartCount(Side::P), c[6] == "P" ? 1 : 0);
+        EXPECT_EQ(pair_->restartCount(Side::S), c[6] == "S" ? 1 : 0);
+        EXPECT_TRUE(c[6] == "P" || pair_->linkUp());
+        EXPECT_EQ(clock_.sleptMs() - startSlept_, c[6] == "S" ? 16000 : 0);
+        const std::int64_t busyMs = c[6] == "S" ? 16000 : c[6] == "P" ? 3000 : 0;
         EXPECT_GE(clock_.nowMs() - startNow_, busyMs);
         EXPECT_LT(clock_.nowMs() - startNow_, busyMs + kTrafficBoundMs);
     }

@@ -1,10 +1,10 @@
 // Apply and the best-speed search on the simulated pair, without a window: attempts, outcomes,
 // the units' state and what the search shows.
+#include "link/data_rows.h"
 #include "speed/configuration_fixture.h"
 #include "support/work_folder.h"
 
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace speedtest {
 namespace {
@@ -25,25 +25,12 @@ struct SearchCase {
     std::string range = "00 33", file = kFourByFour;
 };
 
-// The cases of data/search_cases.txt, with "\r" and "\n" unescaped and "-" made empty.
+// The cases of data/search_cases.txt.
 std::vector<SearchCase> searchCases() {
     const char* const events[] = {"None", "NoAnswer", "SSide",     "Lost",
                                   "Gone", "Down",     "DownAWhile"};
     std::vector<SearchCase> cases;
-    std::istringstream lines(testsupport::readFile(QUILLON_SPEED_DATA "/search_cases.txt"));
-    for (std::string line; std::getline(lines, line);) {
-        std::vector<std::string> f;
-        for (std::size_t at = 0, bar = 0; !line.starts_with('#') && bar != std::string::npos;
-             at = bar + 3) {
-            bar = line.find(" | ", at);
-            f.push_back(line.substr(at, bar - at) == "-" ? "" : line.substr(at, bar - at));
-            for (const auto& [escape, byte] : {std::pair("\\r", '\r'), std::pair("\\n", '\n')})
-                for (auto e = f.back().find(escape); e != std::string::npos;
-                     e = f.back().find(escape))
-                    f.back().replace(e, 2, 1, byte);
-        }
-        if (f.size() < 7)
-            continue;
+    for (const testdata::Row& f : testdata::rows(QUILLON_SPEED_DATA "/search_cases.txt")) {
         cases.push_back({f[0], f[1], f[2], f[3], f[4], f[5], std::stol(f[6])});
         if (f.size() > 7)
             cases.back().event = static_cast<Event>(std::ranges::find(events, f[7]) - events);
