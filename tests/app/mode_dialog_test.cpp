@@ -59,7 +59,6 @@ protected:
         dialog_->show();
         return *dialog_;
     }
-    void clickApply() { QTest::mouseClick(dialog_->applyButton, Qt::LeftButton); }
     // On the indicator: a radio button takes clicks on its indicator and label only.
     void clickRadio(int id) {
         QRadioButton* radio = dialog_->control<QRadioButton>(id);
@@ -105,8 +104,8 @@ TEST_F(ModeDialogTest, EachApplyWritesTheChosenModeAndRestartsTheUnit) {
         pair_->clearCommandLog();
         link_.SetReadTimeout(1234);
         const std::int64_t startMs = clock_.nowMs();
-        clickApply();
-        clickApply();
+        QTest::mouseClick(dialog.applyButton, Qt::LeftButton);
+        QTest::keyClick(&dialog, Qt::Key_Return); // Apply is the default button
         EXPECT_EQ(receivedCommands(*pair_), concat({commands, commands}));
         EXPECT_EQ(pair_->restartCount(Side::S), 2);
         EXPECT_GE(clock_.nowMs() - startMs, 2 * 6000);

@@ -104,6 +104,7 @@ TEST_F(StartUpOverPtyTest, SSideUnitGivesTheModeDialog) {
     startSimulator({"--attached", "s"});
     EXPECT_EQ(runConfigurator(), 0);
     EXPECT_EQ(windows_, (Lines{"port dialog", "mode dialog"}));
+    EXPECT_EQ(g_portHandle, nullptr);
 }
 
 TEST_F(StartUpOverPtyTest, ReplyWithoutValueEndsWithNoAnswerAndStatusTwo) {
