@@ -31,28 +31,25 @@ protected:
             openedPorts.push_back(number);
             return platform::OpenResult{port.handle()};
         });
-        platform::setModalRunner([this](QDialog& dialog) { return run(dialog); });
+        // Each modal run shows the window, lets the test act in it, then ends it with Escape
+        // unless the test did.
+        platform::setModalRunner([this](QDialog& dialog) {
+            const std::string name = dynamic_cast<CPortDlg*>(&dialog)   ? "port"
+                                     : dynamic_cast<CMainTab*>(&dialog) ? "sheet"
+                                                                        : "about";
+            runs.push_back(name);
+            dialog.show();
+            actions[name](dialog);
+            if (dialog.isVisible())
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+            EXPECT_FALSE(dialog.isVisible()) << name << ": the run did not end";
+            return dialog.result();
+        });
         objects.emplace();
     }
     void TearDown() override {
         objects.reset();
         PlatformFixture::TearDown();
-    }
-
-    // Each modal run shows the window, lets the test act in it ("port", "about", "sheet"), then
-    // ends it with Escape unless the test did.
-    int run(QDialog& dialog) {
-        const std::string name = dynamic_cast<CPortDlg*>(&dialog)   ? "port"
-                                 : dynamic_cast<CMainTab*>(&dialog) ? "sheet"
-                                                                    : "about";
-        runs.push_back(name);
-        dialog.show();
-        if (actions.count(name) != 0)
-            actions[name](dialog);
-        if (dialog.isVisible())
-            QTest::keyClick(&dialog, Qt::Key_Escape);
-        EXPECT_FALSE(dialog.isVisible()) << name << ": the run did not end";
-        return dialog.result();
     }
     CDebugDlg& traceWindow() { return objects->traceWindow; }
     static void releaseAlt(QWidget* target, bool autoRepeat = false) {
