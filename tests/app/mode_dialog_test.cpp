@@ -1,12 +1,10 @@
 // The mode dialog offscreen, on the simulated pair with the S unit cabled to the PC (the console
 // on it, as start-up leaves it), and on a scripted unit for the failures of its first read.
 
-#include "app/process_objects.h"
-#include "platform/window_seams.h"
 #include "app/mode_dialog.h"
-#include "res/control_ids.h"
+#include "app/process_objects.h"
 #include "link/console_state.h"
-#include "platform/message_box.h"
+#include "res/control_ids.h"
 #include "support/command_log.h"
 #include "support/scripted_port.h"
 #include "support/sim_fixture.h"
@@ -54,6 +52,7 @@ protected:
         whileBoxUp_ = [this](const testsupport::RecordedBox& box) {
             EXPECT_EQ(box.owner, &*dialog_);
             EXPECT_FALSE(dialog_->applyButton->isEnabled());
+            timeoutUnderBox_ = g_portHandle->timeouts().readTotalConstant;
         };
         platform::setMainWindow(&*dialog_);
         dialog_->show();
@@ -67,6 +66,7 @@ protected:
 
     std::optional<ProcessObjects> objects_{std::in_place};
     std::optional<CModeDlg> dialog_;
+    std::uint32_t timeoutUnderBox_ = 0; // the port's read time-out while the last box was up
 };
 
 TEST_F(ModeDialogTest, OpensOnTheUnitsModeReadsTheTimeoutParameterAndIsTheMainWindow) {
@@ -122,12 +122,6 @@ TEST_F(ModeDialogTest, AUnitSilentAfterItsRestartEndsTheProgramUnderTheLongTimeo
     pair_->onCommand([this](const sim::LoggedCommand& command) {
         pair_->faults().silent = command.text == "or 8c00 20";
     });
-    whileBoxUp_ = [&](const testsupport::RecordedBox& box) {
-        EXPECT_EQ(box.owner, &dialog);
-        EXPECT_FALSE(dialog.applyButton->isEnabled());
-        // The process ends under the long time-out: it is never set back.
-        EXPECT_EQ(g_portHandle->timeouts().readTotalConstant, 20000u);
-    };
     const std::int64_t startMs = clock_.nowMs();
     // Called directly: the end of the process must not unwind through the window system.
     EXPECT_EQ(testsupport::exitStatusOf([&] { dialog.OnOK(); }), 1);
@@ -136,6 +130,7 @@ TEST_F(ModeDialogTest, AUnitSilentAfterItsRestartEndsTheProgramUnderTheLongTimeo
     EXPECT_EQ(boxes[0].caption + ": " + boxes[0].text,
               "Fatal Error: Communication error:\nthe program will be closed\n"
               "Verify serial connection and restart the program");
+    EXPECT_EQ(timeoutUnderBox_, 20000u); // the process ends under the long time-out
     EXPECT_EQ(g_portHandle, nullptr);
     EXPECT_GE(clock_.nowMs() - startMs, 20010); // the echo awaited for the long time-out
 }
