@@ -40,12 +40,8 @@ TEST(DialogUnitsTest, RoundLikeMulDivAndConvertEdgesSoNeighboursStillMeet) {
 
 TEST(DialogBuilderTest, BuildsEachControlUnderItsIdInAFixedSizeWindow) {
     constexpr int kGo = 10, kPlainLabel = 12, kSortedList = 30;
-    const platform::DialogTemplate sample{
-        1,
-        "Sample",
-        200,
-        150,
-        0,
+    // clang-format off
+    const platform::DialogTemplate sample{1, "Sample", 200, 150, 0,
         {{kGo, ControlKind::DefPushButton, "&Go", 5, 5, 40, 14},
          {kNoId, ControlKind::GroupBox, "Frame", 0, 20, 100, 60},
          {kNoId, ControlKind::Static, "A && B &x", 5, 30, 60, 8},
@@ -53,6 +49,7 @@ TEST(DialogBuilderTest, BuildsEachControlUnderItsIdInAFixedSizeWindow) {
          {kSortedList, ControlKind::ComboBox, "", 5, 85, 50, 40,
           platform::style::kDropDownList | platform::style::kSort},
          {kGo, ControlKind::PushButton, "Second with id 10", 130, 130, 60, 14}}};
+    // clang-format on
     QDialog host;
     const platform::DialogControls controls = platform::buildDialog(sample, host, {});
     EXPECT_EQ(controls.all().size(), sample.controls.size());

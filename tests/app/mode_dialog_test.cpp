@@ -1,12 +1,10 @@
 // The mode dialog offscreen, on the simulated pair with the S unit cabled to the PC (the console
 // on it, as start-up leaves it), and on a scripted unit for the failures of its first read.
 
-#include "app/process_objects.h"
-#include "platform/window_seams.h"
 #include "app/mode_dialog.h"
-#include "res/control_ids.h"
+#include "app/process_objects.h"
 #include "link/console_state.h"
-#include "platform/message_box.h"
+#include "res/control_ids.h"
 #include "support/command_log.h"
 #include "support/scripted_port.h"
 #include "support/sim_fixture.h"
@@ -54,12 +52,12 @@ protected:
         whileBoxUp_ = [this](const testsupport::RecordedBox& box) {
             EXPECT_EQ(box.owner, &*dialog_);
             EXPECT_FALSE(dialog_->applyButton->isEnabled());
+            timeoutUnderBox_ = g_portHandle->timeouts().readTotalConstant;
         };
         platform::setMainWindow(&*dialog_);
         dialog_->show();
         return *dialog_;
     }
-    void clickApply() { QTest::mouseClick(dialog_->applyButton, Qt::LeftButton); }
     // On the indicator: a radio button takes clicks on its indicator and label only.
     void clickRadio(int id) {
         QRadioButton* radio = dialog_->control<QRadioButton>(id);
@@ -68,6 +66,7 @@ protected:
 
     std::optional<ProcessObjects> objects_{std::in_place};
     std::optional<CModeDlg> dialog_;
+    std::uint32_t timeoutUnderBox_ = 0; // the port's read time-out while the last box was up
 };
 
 TEST_F(ModeDialogTest, OpensOnTheUnitsModeReadsTheTimeoutParameterAndIsTheMainWindow) {
@@ -105,8 +104,8 @@ TEST_F(ModeDialogTest, EachApplyWritesTheChosenModeAndRestartsTheUnit) {
         pair_->clearCommandLog();
         link_.SetReadTimeout(1234);
         const std::int64_t startMs = clock_.nowMs();
-        clickApply();
-        clickApply();
+        QTest::mouseClick(dialog.applyButton, Qt::LeftButton);
+        QTest::keyClick(&dialog, Qt::Key_Return); // Apply is the default button
         EXPECT_EQ(receivedCommands(*pair_), concat({commands, commands}));
         EXPECT_EQ(pair_->restartCount(Side::S), 2);
         EXPECT_GE(clock_.nowMs() - startMs, 2 * 6000);
@@ -123,12 +122,6 @@ TEST_F(ModeDialogTest, AUnitSilentAfterItsRestartEndsTheProgramUnderTheLongTimeo
     pair_->onCommand([this](const sim::LoggedCommand& command) {
         pair_->faults().silent = command.text == "or 8c00 20";
     });
-    whileBoxUp_ = [&](const testsupport::RecordedBox& box) {
-        EXPECT_EQ(box.owner, &dialog);
-        EXPECT_FALSE(dialog.applyButton->isEnabled());
-        // The process ends under the long time-out: it is never set back.
-        EXPECT_EQ(g_portHandle->timeouts().readTotalConstant, 20000u);
-    };
     const std::int64_t startMs = clock_.nowMs();
     // Called directly: the end of the process must not unwind through the window system.
     EXPECT_EQ(testsupport::exitStatusOf([&] { dialog.OnOK(); }), 1);
@@ -137,6 +130,7 @@ TEST_F(ModeDialogTest, AUnitSilentAfterItsRestartEndsTheProgramUnderTheLongTimeo
     EXPECT_EQ(boxes[0].caption + ": " + boxes[0].text,
               "Fatal Error: Communication error:\nthe program will be closed\n"
               "Verify serial connection and restart the program");
+    EXPECT_EQ(timeoutUnderBox_, 20000u); // the process ends under the long time-out
     EXPECT_EQ(g_portHandle, nullptr);
     EXPECT_GE(clock_.nowMs() - startMs, 20010); // the echo awaited for the long time-out
 }

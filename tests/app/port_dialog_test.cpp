@@ -34,56 +34,43 @@ struct Case {
 const std::array<std::string, 2> kLinux = {"/dev/ttyS0", "/dev/ttyS1"};
 const std::array<std::string, 2> kWindows = {"\\\\.\\COM1", "\\\\.\\COM2"};
 
+// clang-format off
 const Case kCases[] = {
     // Sorted as the list sorts, case ignored (a name may come before COM1); adapters numbered
     // from 3 in that order; a reported COM device only lends COM1 its description.
-    {"LinuxSortedAndNumberedFromThree",
-     PortNaming::DeviceFile,
-     {{"ttyusb1", "/dev/ttyusb1", ""},
-      {"acm0", "/dev/acm0", ""},
-      {"ttyUSB0", "/dev/ttyUSB0", "FT232R USB UART"},
-      {"ttyS0", "/dev/ttyS0", "16550A"}},
+    {"LinuxSortedAndNumberedFromThree", PortNaming::DeviceFile,
+     {{"ttyusb1", "/dev/ttyusb1", ""}, {"acm0", "/dev/acm0", ""},
+      {"ttyUSB0", "/dev/ttyUSB0", "FT232R USB UART"}, {"ttyS0", "/dev/ttyS0", "16550A"}},
      kLinux,
      {"acm0 3 /dev/acm0 | /dev/acm0", "COM1 1 /dev/ttyS0 | /dev/ttyS0 - 16550A",
       "COM2 2 /dev/ttyS1 | /dev/ttyS1", "ttyUSB0 4 /dev/ttyUSB0 | /dev/ttyUSB0 - FT232R USB UART",
       "ttyusb1 5 /dev/ttyusb1 | /dev/ttyusb1"}},
-    {"LinuxComOnePointedAtTheAdapterListsItOnce",
-     PortNaming::DeviceFile,
+    {"LinuxComOnePointedAtTheAdapterListsItOnce", PortNaming::DeviceFile,
      {{"ttyUSB0", "/dev/ttyUSB0", "FT232R USB UART"}, {"ttyS1", "/dev/ttyS1", ""}},
      {"/dev/ttyUSB0", "/dev/ttyS1"},
      {"COM1 1 /dev/ttyUSB0 | /dev/ttyUSB0 - FT232R USB UART", "COM2 2 /dev/ttyS1 | /dev/ttyS1"}},
     // Each device once, with the first description given; a port without a name takes its
     // device's file name, one without a device cannot be opened.
-    {"LinuxDuplicatesNamelessAndDeviceless",
-     PortNaming::DeviceFile,
-     {{"ttyUSB0", "/dev/ttyUSB0", ""},
-      {"ttyUSB0", "/dev/ttyUSB0", "CP2102"},
-      {"ttyUSB0", "/dev/ttyUSB0", "other"},
-      {"", "/dev/rfcomm0", "Bluetooth"},
+    {"LinuxDuplicatesNamelessAndDeviceless", PortNaming::DeviceFile,
+     {{"ttyUSB0", "/dev/ttyUSB0", ""}, {"ttyUSB0", "/dev/ttyUSB0", "CP2102"},
+      {"ttyUSB0", "/dev/ttyUSB0", "other"}, {"", "/dev/rfcomm0", "Bluetooth"},
       {"ttyX", "", "no device"}},
      kLinux,
      {"COM1 1 /dev/ttyS0 | /dev/ttyS0", "COM2 2 /dev/ttyS1 | /dev/ttyS1",
       "rfcomm0 3 /dev/rfcomm0 | /dev/rfcomm0 - Bluetooth",
       "ttyUSB0 4 /dev/ttyUSB0 | /dev/ttyUSB0 - CP2102"}},
     // COMn keeps n; as text COM10 sorts between COM1 and COM2. Other names are dropped.
-    {"WindowsComNumbersKeptAndSortedAsText",
-     PortNaming::WindowsCom,
-     {{"COM3", "\\\\.\\COM3", "USB Serial Port"},
-      {"COM1", "\\\\.\\COM1", "Communications Port"},
-      {"COM10", "\\\\.\\COM10", ""},
-      {"com4", "\\\\.\\COM4", "Bluetooth link"},
-      {"COM3", "\\\\.\\COM3", "again"},
-      {"COM03", "", ""},
-      {"COM0", "", ""},
-      {"COM", "", ""},
-      {"CNCA0", "", ""},
-      {"COM12345", "", ""},
-      {"COMx1", "", ""}},
+    {"WindowsComNumbersKeptAndSortedAsText", PortNaming::WindowsCom,
+     {{"COM3", "\\\\.\\COM3", "USB Serial Port"}, {"COM1", "\\\\.\\COM1", "Communications Port"},
+      {"COM10", "\\\\.\\COM10", ""}, {"com4", "\\\\.\\COM4", "Bluetooth link"},
+      {"COM3", "\\\\.\\COM3", "again"}, {"COM03", "", ""}, {"COM0", "", ""}, {"COM", "", ""},
+      {"CNCA0", "", ""}, {"COM12345", "", ""}, {"COMx1", "", ""}},
      kWindows,
      {"COM1 1 \\\\.\\COM1 | Communications Port", "COM10 10 \\\\.\\COM10 | ",
       "COM2 2 \\\\.\\COM2 | ", "COM3 3 \\\\.\\COM3 | USB Serial Port",
       "COM4 4 \\\\.\\COM4 | Bluetooth link"}},
 };
+// clang-format on
 
 class PortEntriesTest : public ::testing::TestWithParam<Case> {};
 

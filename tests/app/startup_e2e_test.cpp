@@ -7,30 +7,29 @@
 #include "app/port_dialog.h"
 #include "app/program.h"
 #include "link/console_state.h"
-#include "platform/message_box.h"
 #include "platform/modal_runner.h"
-#include "platform/port_list.h"
 #include "platform/port_open.h"
+#include "support/platform_fixture.h"
 #include "support/unitsim_process.h"
 
 #include <QComboBox>
 #include <QDialog>
 #include <QTest>
-#include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
 
 using Lines = std::vector<std::string>;
 
-class StartUpOverPtyTest : public ::testing::Test {
+// The fixture's seams with the machine's clock: the simulator runs in real time.
+class StartUpOverPtyTest : public testsupport::PlatformFixture {
 protected:
     void SetUp() override {
-        resetConsoleState();
+        PlatformFixture::SetUp();
+        platform::seams().clock = nullptr;
         // The port dialog is taken as the user leaves it (COM1 unless portChoice_ names another
         // entry); a main window is shown, so its initialisation runs, and closed at once.
         platform::setModalRunner([this](QDialog& dialog) {
@@ -47,24 +46,17 @@ protected:
             dialog.hide();
             return int{QDialog::Rejected};
         });
-        // Boxes go to standard error, where a test of the process's exit can see them.
-        platform::setMessageBoxHandler(
-            [this](platform::WindowHandle, const std::string& text, const std::string& caption) {
-                boxes_.push_back(caption + ": " + text);
-                std::fprintf(stderr, "box [%s] %s\n", caption.c_str(), text.c_str());
-            });
-        // The machine's own serial ports stay out of the port dialog.
-        platform::setPortLister([] { return std::vector<platform::SystemPort>{}; });
     }
     void TearDown() override {
-        for (const std::string& box : boxes_)
-            ADD_FAILURE() << "Unexpected message box " << box;
-        platform::setModalRunner({});
-        platform::setMessageBoxHandler({});
-        platform::setPortLister({});
-        platform::setPortDevices({});
         ::unsetenv("QUILLON_COM1");
-        resetConsoleState();
+        PlatformFixture::TearDown();
+    }
+    // Every box with its caption.
+    Lines boxes() {
+        Lines shown;
+        for (const testsupport::RecordedBox& box : takeBoxes())
+            shown.push_back(box.caption + ": " + box.text);
+        return shown;
     }
 
     // Starts the simulator and points COM1 at it.
@@ -77,7 +69,6 @@ protected:
     std::unique_ptr<testsupport::UnitsimProcess> sim_;
     std::string portChoice_;
     Lines windows_;
-    Lines boxes_;
 };
 
 // The simulator's terminal is reported as a USB adapter and chosen in the port dialog: the
@@ -95,8 +86,7 @@ TEST_F(StartUpOverPtyTest, PSideUnitOnAChosenAdapterGivesTheMainSheetAndStatusZe
     EXPECT_EQ(g_portNumber, 3);
     EXPECT_EQ(g_portHandle, nullptr) << "the port is closed after the main window";
     // The test's working folder has no profile file.
-    EXPECT_EQ(std::exchange(boxes_, {}),
-              Lines{platform::applicationName() + ": Configuration file was not found"});
+    EXPECT_EQ(boxes(), Lines{platform::applicationName() + ": Configuration file was not found"});
     EXPECT_NE(sim_->log().find("rd 8c70"), std::string::npos) << sim_->log();
 }
 
@@ -104,14 +94,14 @@ TEST_F(StartUpOverPtyTest, SSideUnitGivesTheModeDialog) {
     startSimulator({"--attached", "s"});
     EXPECT_EQ(runConfigurator(), 0);
     EXPECT_EQ(windows_, (Lines{"port dialog", "mode dialog"}));
+    EXPECT_EQ(g_portHandle, nullptr);
 }
 
 TEST_F(StartUpOverPtyTest, ReplyWithoutValueEndsWithNoAnswerAndStatusTwo) {
     startSimulator({"--attached", "p", "--fault", "no-value=8c70"});
     EXPECT_EQ(runConfigurator(), kExitNoAnswer);
     EXPECT_EQ(windows_, Lines{"port dialog"});
-    EXPECT_EQ(std::exchange(boxes_, {}),
-              Lines{platform::applicationName() + ": No answer from device"});
+    EXPECT_EQ(boxes(), Lines{platform::applicationName() + ": No answer from device"});
 }
 
 using StartUpOverPtyDeathTest = StartUpOverPtyTest;
@@ -119,8 +109,11 @@ using StartUpOverPtyDeathTest = StartUpOverPtyTest;
 // The second command is the read of 8c70, after the quiet side selection.
 TEST_F(StartUpOverPtyDeathTest, HangUpShowsTheFatalBoxAndExitsWithStatusOne) {
     startSimulator({"--attached", "p", "--fault", "hangup@2"});
+    // The box goes to standard error, where the test sees it, and the process ends for real.
+    platform::seams().messageBox = {};
+    platform::seams().exit = {};
     EXPECT_EXIT(runConfigurator(), ::testing::ExitedWithCode(1),
-                "box \\[Fatal Error\\] Communication error:");
+                "Fatal Error: Communication error:");
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 #include "platform/file_dialog.h"
 #include "platform/trace.h"
+#include "support/platform_fixture.h"
 #include "support/work_folder.h"
 
+#include <QWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -30,15 +32,41 @@ TEST(TraceCapture, KeepsWhatIsAppendedWhileItLivesWhateverTheSink) {
     EXPECT_EQ(sink, std::string("before 8c70\r\n\0x", 15));
 }
 
-TEST(WriteWholeFile, WritesBytesExactlyAndRefusesAnUnwritablePlace) {
+// The one save path of every window: a cancelled question builds and writes nothing; the chosen
+// file gets the bytes exactly, replacing what it held; a place that cannot be written is reported
+// in a box over the owner.
+using SaveToChosenFile = testsupport::PlatformFixture;
+
+TEST_F(SaveToChosenFile, WritesTheBytesExactlyOrReportsWhereItCouldNot) {
     const testsupport::WorkFolder dir;
-    const std::string path = dir.file("trace.txt");
     const std::string bytes("L>\r\n8c70 : 02\r\n\0\xff", 17);
-    ASSERT_TRUE(platform::writeWholeFile(path, "old, longer content to be replaced"));
-    ASSERT_TRUE(platform::writeWholeFile(path, bytes));
-    EXPECT_EQ(testsupport::readFile(path), bytes);
-    EXPECT_FALSE(platform::writeWholeFile(dir.file("missing/folder/x.txt"), "x"));
-    EXPECT_FALSE(platform::writeWholeFile(dir.path().string(), "x"));
+    QWidget owner;
+    int built = 0;
+    const auto save = [&] {
+        platform::saveToChosenFile(&owner, "Save Trace", "trace-1.txt", "Text files (*.txt)",
+                                   "trace", [&] { return ++built, bytes; });
+    };
+    save();
+    ASSERT_EQ(saveQuestions_.size(), 1u);
+    const testsupport::RecordedSaveQuestion& question = saveQuestions_[0];
+    EXPECT_EQ(question.caption + "|" + question.suggestedName + "|" + question.filter,
+              "Save Trace|trace-1.txt|Text files (*.txt)");
+    EXPECT_EQ(built, 0);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+
+    dir.write("trace.txt", "old, longer content to be replaced");
+    saveAnswer_ = dir.file("trace.txt");
+    save();
+    EXPECT_EQ(testsupport::readFile(*saveAnswer_), bytes);
+
+    for (const std::string& place : {dir.file("missing/folder/x.txt"), dir.path().string()}) {
+        saveAnswer_ = place;
+        save();
+        const auto boxes = takeBoxes();
+        ASSERT_EQ(boxes.size(), 1u) << place;
+        EXPECT_EQ(boxes[0].text, "The trace could not be saved to\n" + place);
+        EXPECT_EQ(boxes[0].owner, &owner);
+    }
 }
 
 } // namespace

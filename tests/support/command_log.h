@@ -16,10 +16,8 @@ using Lines = std::vector<std::string>;
 enum class Shown { UnitAndText, Text };
 inline Lines receivedCommands(const sim::UnitPair& pair, Shown shown = Shown::UnitAndText) {
     Lines lines;
-    for (const sim::LoggedCommand& command : pair.commandLog())
-        lines.push_back(shown == Shown::Text
-                            ? command.text
-                            : sim::sideLetter(command.unit) + (":" + command.text));
+    for (const sim::LoggedCommand& c : pair.commandLog())
+        lines.push_back(shown == Shown::Text ? c.text : sim::sideLetter(c.unit) + (":" + c.text));
     return lines;
 }
 

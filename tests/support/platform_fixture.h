@@ -27,8 +27,8 @@ struct RecordedSaveQuestion {
     std::string filter;
 };
 
-// What the test's exit throws. A test that does not expect the end of the process lets it escape,
-// and the test fails with this text, which names the status.
+// What the test's exit throws. An end of the process the test did not expect escapes, and the
+// test fails with this text, which names the status.
 class TestExit final : public platform::ProcessExit, public std::exception {
 public:
     explicit TestExit(int exitStatus)
@@ -51,18 +51,15 @@ inline std::optional<int> exitStatusOf(const std::function<void()>& action) {
     return std::nullopt;
 }
 
-// Replaces the seams of the platform layer for the length of a test: a virtual clock, a trace
-// recorder, a message-box recorder, a save dialog answered by saveAnswer_, a port list without
-// ports and an exit that throws TestExit. Whatever the test replaces besides, the whole set in
-// force before it comes back afterwards, with the initial console state. A test fails on every
-// box it did not take with takeBoxes().
+// Replaces the platform seams for the length of a test: a virtual clock, a trace and message-box
+// recorder, save questions answered by saveAnswer_, no system ports, an exit that throws
+// TestExit. The whole set in force before comes back afterwards, with the initial console state.
+// A test fails on every box it did not take with takeBoxes().
 class PlatformFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         resetConsoleState();
-        // Starts from the set in force (the real window part), so what a test does not replace
-        // behaves as in the program.
-        platform::Seams seams = platform::seams();
+        platform::Seams seams = platform::seams(); // what is not replaced behaves as in the program
         seams.clock = &clock_;
         seams.trace = [this](std::string_view text) { trace_.append(text); };
         seams.messageBox = [this](platform::WindowHandle owner, const std::string& text,
@@ -73,11 +70,10 @@ protected:
         };
         seams.exit = [](int status) { throw TestExit(status); };
         seams.saveFileName = [this](platform::WindowHandle, const std::string& caption,
-                                    const std::string& suggestedName, const std::string& filter) {
-            saveQuestions_.push_back({caption, suggestedName, filter});
+                                    const std::string& name, const std::string& filter) {
+            saveQuestions_.push_back({caption, name, filter});
             return saveAnswer_;
         };
-        // The machine's own serial ports stay out of the port dialog.
         seams.portLister = [] { return std::vector<platform::SystemPort>{}; };
         saved_ = platform::exchangeSeams(std::move(seams));
     }
@@ -88,9 +84,8 @@ protected:
         platform::exchangeSeams(std::move(saved_));
     }
 
-    // The boxes shown since the last call, in order; a test takes every box it expects this way.
+    // The boxes shown since the last call, in order, or their texts.
     std::vector<RecordedBox> takeBoxes() { return std::exchange(boxes_, {}); }
-    // Their texts only.
     std::vector<std::string> takeBoxTexts() {
         std::vector<std::string> texts;
         for (const RecordedBox& box : takeBoxes())
@@ -101,10 +96,8 @@ protected:
     platform::VirtualClock clock_;
     std::string trace_;
     std::vector<RecordedBox> boxes_;
-    // Called with each box as it is shown, while it is up.
-    std::function<void(const RecordedBox&)> whileBoxUp_;
-    // Every save dialog is answered with saveAnswer_ (nothing: the user cancelled).
-    std::optional<std::string> saveAnswer_;
+    std::function<void(const RecordedBox&)> whileBoxUp_; // called with each box while it is up
+    std::optional<std::string> saveAnswer_;              // nothing: the user cancels
     std::vector<RecordedSaveQuestion> saveQuestions_;
 
 private:

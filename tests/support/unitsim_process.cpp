@@ -3,7 +3,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <poll.h>
@@ -16,39 +15,14 @@ extern char** environ;
 
 namespace testsupport {
 
-namespace {
-
-constexpr int kReadyTimeoutMs = 10000;
-
-// Reads the child's standard output until a full "ready" line or the time-out.
-bool awaitReady(int fd, const std::string& expected, std::string& output) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(kReadyTimeoutMs);
-    while (std::chrono::steady_clock::now() < deadline) {
-        pollfd pfd{fd, POLLIN, 0};
-        if (::poll(&pfd, 1, 100) <= 0)
-            continue;
-        char buffer[256];
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got <= 0)
-            return false;
-        output.append(buffer, static_cast<std::size_t>(got));
-        if (output.find(expected + "\n") != std::string::npos)
-            return true;
-    }
-    return false;
-}
-
-} // namespace
-
 UnitsimProcess::UnitsimProcess(const std::string& binary, const std::vector<std::string>& args) {
     char pattern[] = "/tmp/quillon-unitsim-XXXXXX";
-    if (::mkdtemp(pattern) == nullptr)
+    int out[2];
+    if (::mkdtemp(pattern) == nullptr || ::pipe(out) != 0)
         return;
     folder_ = pattern;
     devicePath_ = folder_ + "/tty";
     logPath_ = folder_ + "/commands.log";
-
     std::vector<std::string> all{binary, "--pty", devicePath_, "--log", logPath_};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -56,23 +30,26 @@ UnitsimProcess::UnitsimProcess(const std::string& binary, const std::vector<std:
         argv.push_back(arg.data());
     argv.push_back(nullptr);
 
-    int out[2];
-    if (::pipe(out) != 0)
-        return;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, out[0]);
-    const int spawned =
-        ::posix_spawn(&pid_, binary.c_str(), &actions, nullptr, argv.data(), environ);
+    if (::posix_spawn(&pid_, binary.c_str(), &actions, nullptr, argv.data(), environ) != 0)
+        pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);
-    if (spawned != 0) {
-        pid_ = -1;
-        ::close(out[0]);
-        return;
+    // Its standard output up to a full "ready PATH" line, for 10 s at most.
+    const std::string expected = "ready " + devicePath_ + "\n";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (pid_ > 0 && !ready_ && std::chrono::steady_clock::now() < deadline) {
+        pollfd pfd{out[0], POLLIN, 0};
+        char buffer[256] = {};
+        ssize_t got = 0;
+        if (::poll(&pfd, 1, 100) > 0 && (got = ::read(out[0], buffer, sizeof buffer)) <= 0)
+            break;
+        output_.append(buffer, static_cast<std::size_t>(got));
+        ready_ = output_.find(expected) != std::string::npos;
     }
-    ready_ = awaitReady(out[0], "ready " + devicePath_, output_);
     ::close(out[0]);
 }
 
@@ -88,10 +65,9 @@ UnitsimProcess::~UnitsimProcess() {
             ::waitpid(pid_, nullptr, 0);
         }
     }
-    if (!folder_.empty()) {
-        std::error_code ignored;
+    std::error_code ignored;
+    if (!folder_.empty())
         std::filesystem::remove_all(folder_, ignored);
-    }
 }
 
 std::string UnitsimProcess::log() const {

@@ -3,15 +3,13 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 
 namespace testsupport {
 
 WorkFolder::WorkFolder(Mode mode) {
     std::string pattern = (std::filesystem::temp_directory_path() / "quillon-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::filesystem::filesystem_error("no temporary folder",
-                                                std::error_code(errno, std::generic_category()));
-    path_ = pattern;
+    path_ = ::mkdtemp(pattern.data()) != nullptr ? pattern : throw std::runtime_error("mkdtemp");
     if (mode == Enter) {
         start_ = std::filesystem::current_path();
         std::filesystem::current_path(path_);
