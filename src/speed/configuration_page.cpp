@@ -63,11 +63,10 @@ void CSet::connectHandlers() {
     connect(downMaxList, &QComboBox::currentIndexChanged, this, [this] { OnSelChangeDownMax(); });
     connect(downMinList, &QComboBox::currentIndexChanged, this, [this] { OnSelChangeDownMin(); });
     connect(applyButton, &QPushButton::clicked, this, [this] { OnOK(); });
-    connect(control<QPushButton>(ids::kAbout), &QPushButton::clicked, this,
-            [this] {
-                if (PageHost* host = pageHostOf(*this))
-                    host->showAboutBox(this);
-            });
+    connect(control<QPushButton>(ids::kAbout), &QPushButton::clicked, this, [this] {
+        if (PageHost* host = pageHostOf(*this))
+            host->showAboutBox(this);
+    });
     connect(reportButton, &QPushButton::clicked, this, [this] { OnReport(); });
 }
 
