@@ -2,8 +2,8 @@
 // the exact traffic from each side the console may start on, and the state they leave.
 
 #include "link/console_state.h"
-#include "link/data_rows.h"
 #include "support/command_log.h"
+#include "support/data_rows.h"
 #include "support/sim_fixture.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Apply and the best-speed search on the simulated pair, without a window: attempts, outcomes,
 // the units' state and what the search shows.
-#include "link/data_rows.h"
 #include "speed/configuration_fixture.h"
+#include "support/data_rows.h"
 #include "support/work_folder.h"
 
 #include <gtest/gtest.h>
