@@ -122,7 +122,8 @@ TEST_F(ConfigurationFixture, ApplyTriesThePairsInOrderAndEndsAsItShould) {
 // 2630267 reads 6.0 dB, 2630268 less). Loading a pair writes each unit's registers in the pair's
 // order, an empty command after a field that kept its line feed, then starts the S side first.
 TEST_F(ConfigurationFixture, CheckSnrAndLoadConfigurationTalkToEachSideInTurn) {
-    useFile("1.42;68;00;b7\nk7;6e;00;b7;\nnone;zz;00;b7;\n$DOWNSTREAM\n1.90;58;00;4b;\n");
+    useFile("1.42;68;00;b7\nk7;6e;00;b7;\nnone;zz;00;b7;\n$DOWNSTREAM\n1.90;58;00;4b;\n3.79;54;00;"
+            "4b;\n");
     // Upstream profile, P and S readings, register without value, result, reads of 8c99. No
     // reading, constellation 7 (no reference ratio) or a code without a digit fails.
     const std::vector<std::tuple<int, std::uint32_t, std::uint32_t, const char*, int, long>> cases =
@@ -143,6 +144,10 @@ TEST_F(ConfigurationFixture, CheckSnrAndLoadConfigurationTalkToEachSideInTurn) {
         EXPECT_EQ(pair_->addressedUnit(), Side::P);
         EXPECT_EQ(shown_.status, "Checking signal/noise ratio...");
     }
+    // Each side is judged with the code it receives: 20000000 is 6.19 dB for the downstream code 54
+    // and would fail for the upstream code 68.
+    pair_->fixRegister(Side::S, 0x8c99, 20000000);
+    EXPECT_EQ(search_.CheckSnr(0, 1), 1);
 
     const std::size_t before = pair_->commandLog().size();
     EXPECT_EQ(search_.LoadConfiguration(0, 0), 1);
@@ -156,6 +161,8 @@ TEST_F(ConfigurationFixture, CheckSnrAndLoadConfigurationTalkToEachSideInTurn) {
     EXPECT_TRUE(sent.ends_with("|P:or 8c00 04|")) << sent;
     EXPECT_EQ(shown_.status, "Loading a configuration - DS= 1.90 - US= 1.42");
     EXPECT_EQ(countOf(trace_, "\r\nLoading a configuration ... \r\n- DS= 1.90 - US= 1.42\r\n"), 1);
+    search_.LoadDefaults();
+    EXPECT_EQ(countOf(trace_, "\r\nLoading defaults\r\n"), 1);
 }
 
 // The label of the first profile whose code, read as a number, matches the rate in use; else the
