@@ -57,6 +57,10 @@ TEST_F(UnitProceduresTest, EachSendsItsSequenceAndLeavesUnitsAndConsoleAsSaid) {
         EXPECT_EQ(pair_->restartCount(Side::P), c[6] == "P" ? 1 : 0);
         EXPECT_EQ(pair_->restartCount(Side::S), c[6] == "S" ? 1 : 0);
         EXPECT_TRUE(c[6] == "P" || pair_->linkUp());
+        // A mode change says in the trace which way LWD goes.
+        const char* lwd = c[0] == "SetInstallMode" ? "\r\nEnabling LWD on S Side\r\n"
+                                                   : "\r\nDisabling LWD on S Side\r\n";
+        EXPECT_EQ(trace_.find(lwd) != std::string::npos, c[0] != "RestartUnit");
         EXPECT_EQ(clock_.sleptMs() - startSlept_, c[6] == "S" ? 16000 : 0);
         const std::int64_t busyMs = c[6] == "S" ? 16000 : c[6] == "P" ? 3000 : 0;
         EXPECT_GE(clock_.nowMs() - startNow_, busyMs);
@@ -78,7 +82,7 @@ TEST_F(UnitProceduresTest, CheckErrorsReadsEachUnitByTheReadingRule) {
     const Case cases[] = {
         {{}, {}, false, 3, 3, "0", "0"}, // a clean pair
         {20, {}, false, 2, 0, "20", ""},
-        {{}, 3, false, 3, 3, "0", "3"},
+        {{}, 1, false, 3, 3, "0", "1"},
         // A counted reading without a value adds 0, not the uncounted value read before it.
         {500, {}, true, 3, 3, "0", "0"},
         // The 32-bit counter at its top shows as a signed decimal.
