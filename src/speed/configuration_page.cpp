@@ -99,13 +99,10 @@ void CSet::initialize() {
 }
 
 void CSet::selectFirstProfiles() {
-    // Both bounds start on the slowest profile. A direction without profiles keeps no selection.
+    // Both bounds start on the slowest profile; the stored selections follow through the lists'
+    // handlers. A direction without profiles keeps no selection.
     for (QComboBox* list : {upMinList, upMaxList, downMinList, downMaxList})
         list->setCurrentIndex(0);
-    OnSelChangeUpMin();
-    OnSelChangeUpMax();
-    OnSelChangeDownMin();
-    OnSelChangeDownMax();
 }
 
 void CSet::fillAlgorithmList() {
