@@ -12,13 +12,13 @@
 // Run: build-release/bench/quillon_bench_console [polls (default 20)] [cpu seconds (default 30)]
 // On a machine shared with other work, chrt -f 10 in front keeps their load out of the figures.
 
+#include "counting_port.h"
 #include "link/console_state.h"
 #include "monitor/ethernet_status_page.h"
 #include "monitor/vdsl_status_page.h"
 #include "platform/message_box.h"
 #include "platform/serial_port_posix.h"
 #include "platform/window_seams.h"
-#include "support/counting_port.h"
 #include "support/unitsim_process.h"
 
 #include <QApplication>
@@ -49,7 +49,7 @@ double cpuMs() {
     return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
-void measurePolls(const char* name, int polls, testsupport::CountingPort& port,
+void measurePolls(const char* name, int polls, bench::CountingPort& port,
                   const std::function<void()>& poll) {
     poll(); // the first poll after a switch of page or side is not typical
     const std::int64_t sent = port.sent;
@@ -120,8 +120,8 @@ int main(int argc, char** argv) {
                      opened.errorCode);
         return 1;
     }
-    auto counting = std::make_unique<testsupport::CountingPort>(std::move(opened.port));
-    testsupport::CountingPort& port = *counting;
+    auto counting = std::make_unique<bench::CountingPort>(std::move(opened.port));
+    bench::CountingPort& port = *counting;
     g_portHandle = std::move(counting);
     platform::setMessageBoxHandler(
         [](platform::WindowHandle, const std::string& text, const std::string& caption) {

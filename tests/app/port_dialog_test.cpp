@@ -45,10 +45,6 @@ const Case kCases[] = {
      {"acm0 3 /dev/acm0 | /dev/acm0", "COM1 1 /dev/ttyS0 | /dev/ttyS0 - 16550A",
       "COM2 2 /dev/ttyS1 | /dev/ttyS1", "ttyUSB0 4 /dev/ttyUSB0 | /dev/ttyUSB0 - FT232R USB UART",
       "ttyusb1 5 /dev/ttyusb1 | /dev/ttyusb1"}},
-    {"LinuxComOnePointedAtTheAdapterListsItOnce", PortNaming::DeviceFile,
-     {{"ttyUSB0", "/dev/ttyUSB0", "FT232R USB UART"}, {"ttyS1", "/dev/ttyS1", ""}},
-     {"/dev/ttyUSB0", "/dev/ttyS1"},
-     {"COM1 1 /dev/ttyUSB0 | /dev/ttyUSB0 - FT232R USB UART", "COM2 2 /dev/ttyS1 | /dev/ttyS1"}},
     // Each device once, with the first description given; a port without a name takes its
     // device's file name, one without a device cannot be opened.
     {"LinuxDuplicatesNamelessAndDeviceless", PortNaming::DeviceFile,

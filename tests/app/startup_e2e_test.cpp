@@ -3,7 +3,6 @@
 // transport and the process's real exit.
 
 #include "app/main_sheet.h"
-#include "app/mode_dialog.h"
 #include "app/port_dialog.h"
 #include "app/program.h"
 #include "link/console_state.h"
@@ -88,20 +87,6 @@ TEST_F(StartUpOverPtyTest, PSideUnitOnAChosenAdapterGivesTheMainSheetAndStatusZe
     // The test's working folder has no profile file.
     EXPECT_EQ(boxes(), Lines{platform::applicationName() + ": Configuration file was not found"});
     EXPECT_NE(sim_->log().find("rd 8c70"), std::string::npos) << sim_->log();
-}
-
-TEST_F(StartUpOverPtyTest, SSideUnitGivesTheModeDialog) {
-    startSimulator({"--attached", "s"});
-    EXPECT_EQ(runConfigurator(), 0);
-    EXPECT_EQ(windows_, (Lines{"port dialog", "mode dialog"}));
-    EXPECT_EQ(g_portHandle, nullptr);
-}
-
-TEST_F(StartUpOverPtyTest, ReplyWithoutValueEndsWithNoAnswerAndStatusTwo) {
-    startSimulator({"--attached", "p", "--fault", "no-value=8c70"});
-    EXPECT_EQ(runConfigurator(), kExitNoAnswer);
-    EXPECT_EQ(windows_, Lines{"port dialog"});
-    EXPECT_EQ(boxes(), Lines{platform::applicationName() + ": No answer from device"});
 }
 
 using StartUpOverPtyDeathTest = StartUpOverPtyTest;

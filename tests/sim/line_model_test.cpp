@@ -33,30 +33,4 @@ TEST(LineModel, MarginOverWhatTheConstellationNeedsDecidesTheZone) {
               5.0 * lineOf(1500, -120).direction(Direction::Down, 0x32).correctedPerSecond);
 }
 
-TEST(LineModel, FasterSymbolRatesReceiveLessSignalAndTheWorseDirectionDecides) {
-    const LineModel line = lineOf(1500);
-    for (int code = 0x84; code > 0x04; code -= 0x20) // k = 2, divisors 64, 32, 16, 8, 4
-        EXPECT_LT(line.receivedSnrDb(Direction::Down, static_cast<std::uint8_t>(code - 0x20)) + 1,
-                  line.receivedSnrDb(Direction::Down, static_cast<std::uint8_t>(code)));
-    EXPECT_EQ(line.quality(0x54, 0x68).zone(), LinkZone::Clean);
-    EXPECT_EQ(line.quality(0x32, 0x68).zone(), LinkZone::Marginal);
-    EXPECT_FALSE(line.quality(0x32, 0x02).trains());
-}
-
-TEST(LineModel, JitterIsFixedPerSeedAndBoundedAndTrainingTakesTwoToThreeSeconds) {
-    const LineModel line = lineOf(1500, -120, 7);
-    const LineModel flat = lineOf(0, -120, 7); // no cable: the transmit level minus the noise
-    int differences = 0;
-    for (int code = 0; code < 0xb0; code += 2) {
-        const auto byte = static_cast<std::uint8_t>(code);
-        const double snr = line.receivedSnrDb(Direction::Up, byte);
-        EXPECT_EQ(snr, lineOf(1500, -120, 7).receivedSnrDb(Direction::Up, byte));
-        differences += snr != lineOf(1500, -120, 8).receivedSnrDb(Direction::Up, byte);
-        EXPECT_NEAR(flat.receivedSnrDb(Direction::Up, byte), 57.0, LineModel::kJitterDb);
-        const std::int64_t ms = line.trainingMs(byte, static_cast<std::uint8_t>(0xae - code));
-        EXPECT_TRUE(ms >= 2000 && ms <= 3000) << ms;
-    }
-    EXPECT_GT(differences, 40);
-}
-
 } // namespace

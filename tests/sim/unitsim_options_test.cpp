@@ -1,4 +1,3 @@
-#include "platform/virtual_clock.h"
 #include "sim/unitsim_options.h"
 
 #include <gtest/gtest.h>
@@ -22,30 +21,6 @@ TEST(UnitsimOptions, ReadsEveryOptionAndPacesOnlyWhenAsked) {
     EXPECT_EQ(sim::realTimePairOptions(o).charNs, 1'041'667); // 10 bits at 9600 baud
     EXPECT_EQ(sim::realTimePairOptions(o).attached, sim::Side::S);
     EXPECT_EQ(sim::realTimePairOptions(parseUnitsimOptions({"--pty", "q"}).options).charNs, 0);
-}
-
-TEST(UnitsimOptions, RefusesABadCommandLineWithAReason) {
-    EXPECT_NE(parseUnitsimOptions({"--attached", "p"}).error, ""); // no --pty
-    EXPECT_NE(parseUnitsimOptions({"--pty"}).error, "");
-    for (const auto& [option, value] :
-         {std::pair("--attached", "q"), std::pair("--loop-length", "far"),
-          std::pair("--seed", "-1"), std::pair("--s-mode", "lwd"), std::pair("--fault", "flood"),
-          std::pair("--fault", "silent=1"), std::pair("--fault", "no-value"),
-          std::pair("--fault", "no-value=xyz"), std::pair("--fault", "gap=0"),
-          std::pair("--fault", "wrong-echo=100"), std::pair("--fault", "hangup@0"),
-          std::pair("--bogus", "1")})
-        EXPECT_NE(parseUnitsimOptions({"--pty", "x", option, value}).error, "") << value;
-}
-
-// A fault given without a value strikes its default: the gap outlasts the read time-out.
-TEST(UnitsimOptions, FaultsWithoutAValueStrikeTheirDefaults) {
-    platform::VirtualClock clock;
-    sim::UnitPair pair(clock);
-    for (const char* fault : {"gap", "wrong-echo", "cable-move"})
-        sim::applyFault(pair,
-                        parseUnitsimOptions({"--pty", "x", "--fault", fault}).options.faults.at(0));
-    EXPECT_EQ(std::tie(pair.faults().replyGapMs, pair.faults().wrongEcho), std::tuple(4500, '#'));
-    EXPECT_EQ(pair.attached(), sim::Side::S);
 }
 
 } // namespace

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "support/work_folder.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 namespace testsupport {
@@ -11,26 +14,39 @@ namespace testsupport {
 class UnitsimProcess {
 public:
     // binary: path of quillon-unitsim; args: options besides --pty and --log.
-    UnitsimProcess(const std::string& binary, const std::vector<std::string>& args);
-    ~UnitsimProcess();
-    UnitsimProcess(const UnitsimProcess&) = delete;
-    UnitsimProcess& operator=(const UnitsimProcess&) = delete;
+    UnitsimProcess(const std::string& binary, const std::vector<std::string>& args) {
+        QStringList all{"--pty", path("tty"), "--log", path("commands.log")};
+        for (const std::string& arg : args)
+            all << QString::fromStdString(arg);
+        process_.start(QString::fromStdString(binary), all);
+        // Its standard output up to a full "ready PATH" line, for 10 s at most.
+        const QByteArray expected = ("ready " + path("tty") + "\n").toUtf8();
+        while (!ready_ && process_.waitForReadyRead(10000)) {
+            output_ += process_.readAllStandardOutput();
+            ready_ = output_.contains(expected);
+        }
+    }
+    ~UnitsimProcess() {
+        process_.terminate();
+        if (!process_.waitForFinished(5000))
+            process_.kill();
+        process_.waitForFinished();
+    }
 
-    // True once the simulator printed "ready PATH".
     bool ready() const { return ready_; }
     // What it printed before it was ready or gave up (for failure messages).
-    const std::string& output() const { return output_; }
+    std::string output() const { return output_.toStdString(); }
     // The terminal to open (a link to the pseudo-terminal's slave).
-    const std::string& devicePath() const { return devicePath_; }
+    std::string devicePath() const { return path("tty").toStdString(); }
     // The command log it writes.
-    std::string log() const;
+    std::string log() const { return readFile(path("commands.log").toStdString()); }
 
 private:
-    std::string folder_;
-    std::string devicePath_;
-    std::string logPath_;
-    std::string output_;
-    pid_t pid_ = -1;
+    QString path(const char* name) const { return folder_.filePath(name); }
+
+    QTemporaryDir folder_;
+    QProcess process_;
+    QByteArray output_;
     bool ready_ = false;
 };
 
