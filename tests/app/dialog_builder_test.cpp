@@ -17,8 +17,8 @@
 #include <QStyleOptionButton>
 #include <QTimer>
 #include <array>
+#include <cctype>
 #include <gtest/gtest.h>
-#include <map>
 #include <string>
 
 namespace {
@@ -142,18 +142,12 @@ TEST_P(BuiltTemplateTest, ControlsFitInsideTheWindowWholeAndApart) {
     }
 }
 
+// The template's title in one word, its id and the scaling: "VDSLStatus131_At200Percent".
 std::string caseName(const ::testing::TestParamInfo<BuiltTemplateTest::ParamType>& info) {
     const auto [id, percent] = info.param;
-    const std::map<int, std::string> names = {{res::kAboutBox, "AboutBox"},
-                                              {res::kConfigurationPage, "ConfigurationPage"},
-                                              {res::kVdslStatusPage, "VdslStatusPage"},
-                                              {res::kEthernetStatusPage, "EthernetStatusPage"},
-                                              {res::kTraceWindow, "TraceWindow"},
-                                              {res::kModeDialog, "ModeDialog"},
-                                              {res::kPortDialog, "PortDialog"}};
-    const auto name = names.find(id);
-    return (name != names.end() ? name->second : "Template" + std::to_string(id)) + "_At" +
-           std::to_string(percent) + "Percent";
+    std::string title = res::dialogTemplate(id).title;
+    std::erase_if(title, [](char c) { return std::isalnum(static_cast<unsigned char>(c)) == 0; });
+    return title + std::to_string(id) + "_At" + std::to_string(percent) + "Percent";
 }
 
 INSTANTIATE_TEST_SUITE_P(AllTemplatesAtTwoScalings, BuiltTemplateTest,

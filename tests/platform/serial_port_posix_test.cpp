@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <pty.h>
 #include <string>
 #include <termios.h>
@@ -67,32 +66,6 @@ TEST_F(PosixSerialPortTest, OpensWithTheConsoleDefaultsAndSetsTheLineBackTo9600R
     EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG), 0u);
     EXPECT_EQ(tio.c_iflag & (ICRNL | IXON | IXOFF), 0u);
     EXPECT_EQ(tio.c_oflag & OPOST, 0u);
-}
-
-// Bytes pass unchanged both ways; a purge drops what the unit sent before it.
-TEST_F(PosixSerialPortTest, BytesPassUnchangedBothWaysAndPurgeDropsTheStale) {
-    const std::string sent("rd 8c70\n\x05\xff\x00\r", 12);
-    for (const char c : sent)
-        ASSERT_TRUE(port_->writeByte(static_cast<std::uint8_t>(c)));
-    std::string got;
-    pollfd pfd{master_, POLLIN, 0};
-    char byte = 0;
-    while (got.size() < sent.size() && ::poll(&pfd, 1, 2000) > 0 && ::read(master_, &byte, 1) == 1)
-        got += byte;
-    EXPECT_EQ(got, sent); // as the unit received them
-    ASSERT_EQ(::write(master_, sent.data(), sent.size()), static_cast<ssize_t>(sent.size()));
-    got.clear();
-    for (platform::ByteRead read = port_->readByte(); read.status == ReadStatus::Byte;
-         read = port_->readByte())
-        got += static_cast<char>(read.byte);
-    EXPECT_EQ(got, sent); // and then a time-out
-
-    ASSERT_EQ(::write(master_, "xstale", 6), 6);
-    ASSERT_EQ(port_->readByte().byte, 'x'); // the rest has arrived with it
-    port_->purge();
-    EXPECT_EQ(port_->readByte().status, ReadStatus::Timeout);
-    ASSERT_EQ(::write(master_, "n", 1), 1);
-    EXPECT_EQ(port_->readByte().byte, 'n');
 }
 
 TEST_F(PosixSerialPortTest, HangUpIsAFailureNotATimeout) {

@@ -1,8 +1,7 @@
 // The console as the program relies on it, driven through the program's own console link, and
-// the unit behaviour behind it: link and receiver bits, the S unit's link watchdog.
+// the S unit's link watchdog behind it.
 #include "support/sim_fixture.h"
 
-#include <functional>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -62,26 +61,6 @@ TEST_F(Conformance, RemoteUnitIsUnreachableWhileTheLinkIsDown) {
     pair_->restoreLine();
     wait(3000);
     EXPECT_EQ(link_.SelectRemote(), 1);
-}
-
-TEST_F(UnitBehaviour, LinkAndReceiverBitsFollowTheLine) {
-    const std::tuple<std::function<void()>, std::int64_t, int, int> cases[] = {
-        {[] {}, 0, 0xae, 0x06},
-        {[this] { pair_->dropLink(0); }, 0, 0x02, 0x84}, // retraining after a micro interruption
-        {[this] { pair_->dropLink(1000); }, 4000, 0xae, 0x86}, // and back
-        {[this] { pair_->dropLink(-1); }, 0, 0x00, 0x80},
-        {[this] { pair_->restart(Side::S); }, 0, 0x00, 0x00},
-        {[this] { link_.WriteCommand("or 8c00 04\n"); }, 0, 0x02, 0x04}}; // same rates: retrain
-    for (const auto& [arrange, waitMs, linkBits, receiverBits] : cases) {
-        makePair();
-        arrange();
-        wait(waitMs);
-        EXPECT_EQ(readByte("8C71"), linkBits) << linkBits << " " << receiverBits;
-        EXPECT_EQ(readByte("8C98"), receiverBits) << linkBits << " " << receiverBits;
-        // Without the link the ratio is the lowest the register holds.
-        EXPECT_EQ(readBytes("8C99", 3) == 0xFFFFFF, (linkBits & 0x80) == 0) << linkBits;
-        EXPECT_EQ(readByte("8C98"), receiverBits & 0x7f); // the micro interruption bit: cleared
-    }
 }
 
 // The S unit is given rates on which the line cannot train; the P unit goes back to its

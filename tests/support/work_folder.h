@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QTemporaryDir>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace testsupport {
@@ -10,8 +13,17 @@ namespace testsupport {
 class WorkFolder {
 public:
     enum Mode { Stay, Enter };
-    explicit WorkFolder(Mode mode = Stay);
-    ~WorkFolder();
+    explicit WorkFolder(Mode mode = Stay) : path_(folder_.path().toStdString()) {
+        if (mode == Enter) {
+            start_ = std::filesystem::current_path();
+            std::filesystem::current_path(path_);
+        }
+    }
+    ~WorkFolder() {
+        std::error_code ignored;
+        if (!start_.empty())
+            std::filesystem::current_path(start_, ignored);
+    }
     WorkFolder(const WorkFolder&) = delete;
     WorkFolder& operator=(const WorkFolder&) = delete;
 
@@ -19,14 +31,20 @@ public:
     // The path of a file in the folder.
     std::string file(const std::string& name) const { return (path_ / name).string(); }
     // Writes a file of the folder byte for byte.
-    void write(const std::string& name, const std::string& bytes) const;
+    void write(const std::string& name, const std::string& bytes) const {
+        std::ofstream(path_ / name, std::ios::binary) << bytes;
+    }
 
 private:
+    QTemporaryDir folder_; // made first and removed last
     std::filesystem::path path_;
     std::filesystem::path start_;
 };
 
 // A file's bytes; empty when it cannot be read.
-std::string readFile(const std::filesystem::path& path);
+inline std::string readFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
 
 } // namespace testsupport
