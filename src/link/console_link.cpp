@@ -244,3 +244,17 @@ int CConsoleLink::SelectRemote() {
     ToggleSide();
     return QuerySide() == 1 ? 1 : 0;
 }
+
+int CConsoleLink::reachLocal() {
+    if (SelectLocal() == 1)
+        return 1;
+    platform::appendTrace("\r\nLocal unit not reachable\r\n");
+    return 0;
+}
+
+int CConsoleLink::reachRemote() {
+    if (SelectRemote() == 1)
+        return 1;
+    platform::appendTrace("\r\nRemote unit not reachable\r\n");
+    return 0;
+}
