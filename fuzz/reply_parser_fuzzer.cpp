@@ -1,6 +1,7 @@
-// Fuzz target: the console reply parser, on any bytes, for every byte count.
-// Checks that a failed parse leaves the value alone, that a value never exceeds its width, and
-// that the single-value and byte parsers agree on the first value.
+// Fuzz target: the console reply parser and the side selection's prompt check, on any bytes, for
+// every byte count. Checks that a failed parse leaves the value alone, that a value never exceeds
+// its width, that the single-value and byte parsers agree on the first value, and that a side is
+// told only by a prompt letter just before the reply's first '>'.
 #include "link/reply_parser.h"
 
 #include <cstdint>
@@ -41,5 +42,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::uint32_t first = kUntouched;
     if (value != NO_VALUE)
         check(ParseReplyBytes(first, reply, 1) == 1);
+
+    const int side = sideOfPrompt(reply);
+    check(side >= -1 && side <= 1);
+    if (side != -1) {
+        const std::size_t prompt = reply.find('>');
+        check(prompt != std::string_view::npos && prompt > 0);
+        check(reply[prompt - 1] == (side == 0 ? 'L' : 'R'));
+    }
     return 0;
 }

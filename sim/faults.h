@@ -16,7 +16,8 @@ struct Faults {
     bool noEcho = false;
     // A pause of this length in the middle of every reply (0: none).
     std::int64_t replyGapMs = 0;
-    // Every reply is replaced by line noise ending in '>' (no value, no recognisable prompt).
+    // Every reply is replaced by line noise ending in '>': any bytes, NUL and other control bytes
+    // included, but no value and no recognisable prompt.
     bool garbage = false;
     // Every reply carries 120 characters of text before its prompt.
     bool longReply = false;

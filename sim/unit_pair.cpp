@@ -338,7 +338,7 @@ std::string UnitPair::garbageText() {
     while (text.size() < kGarbageLength) {
         noise_ = mixSeed(noise_, 7);
         const auto byte = static_cast<char>(noise_ & 0xFFU);
-        if (byte != '>' && byte != ':' && byte != 'L' && byte != 'R' && byte != '\0')
+        if (byte != '>' && byte != ':' && byte != 'L' && byte != 'R')
             text.push_back(byte);
     }
     return text + ">";

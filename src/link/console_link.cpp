@@ -209,18 +209,11 @@ int CConsoleLink::SendWriteCommand(const char* command) {
 }
 
 int CConsoleLink::QuerySide() {
-    char buffer[kBufferSize];
+    // Zeroed, so that the whole buffer can be searched: a reply may hold NUL bytes.
+    char buffer[kBufferSize] = {};
     if (!exchange("\n", buffer, kSendCommandFailed))
         return -1;
-    // The prompt is the two characters that end at the first '>'.
-    const char* prompt = std::strchr(buffer, '>');
-    if (prompt == nullptr || prompt == buffer)
-        return -1;
-    if (prompt[-1] == 'L')
-        return 0;
-    if (prompt[-1] == 'R')
-        return 1;
-    return -1;
+    return sideOfPrompt(std::string_view(buffer, kBufferSize));
 }
 
 int CConsoleLink::ToggleSide() {
@@ -250,4 +243,18 @@ int CConsoleLink::SelectRemote() {
         return 0;
     ToggleSide();
     return QuerySide() == 1 ? 1 : 0;
+}
+
+int CConsoleLink::reachLocal() {
+    if (SelectLocal() == 1)
+        return 1;
+    platform::appendTrace("\r\nLocal unit not reachable\r\n");
+    return 0;
+}
+
+int CConsoleLink::reachRemote() {
+    if (SelectRemote() == 1)
+        return 1;
+    platform::appendTrace("\r\nRemote unit not reachable\r\n");
+    return 0;
 }

@@ -49,12 +49,20 @@ public:
     int SelectLocal();
     int SelectRemote();
     int ToggleSide();
+    // SelectLocal and SelectRemote for a procedure, which must send nothing meant for a unit it
+    // could not reach (it would go to the other one): a failure is traced as the unit not
+    // reachable.
+    int reachLocal();
+    int reachRemote();
 
     // --- Unit procedures ---
-    void SetInstallMode(int restart);
-    void SetNormalMode(int restart);
-    void RestartUnit(int pSide);
+    // These three give 1 when the console reached every unit they had to address. What was meant
+    // for a unit that could not be reached is not sent; the rest of the procedure stops there.
+    int SetInstallMode(int restart);
+    int SetNormalMode(int restart);
+    int RestartUnit(int pSide);
     void RestartWithLongTimeout();
+    // 0 also when the S side could not be reached for its count.
     int CheckErrors();
     // The same check, also telling each unit's sum.
     int CheckErrors(ErrorSums& sums);

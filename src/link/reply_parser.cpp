@@ -30,10 +30,18 @@ private:
     std::size_t pos_ = 0;
 };
 
-// Reads a token as the "%x" conversion does: optional sign, optional 0x prefix, hexadecimal
-// digits up to the first other character, wrapping modulo 2^32. No digit at all is no number.
+// The white space the "%x" conversion skips (the C locale's).
+bool isWhiteSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Reads a token as the "%x" conversion does: leading white space skipped, optional sign, optional
+// 0x prefix, hexadecimal digits up to the first other character, wrapping modulo 2^32. No digit
+// at all is no number.
 std::optional<std::uint32_t> parseHex(std::string_view token) {
     std::size_t i = 0;
+    while (i < token.size() && isWhiteSpace(token[i]))
+        ++i;
     bool negative = false;
     if (i < token.size() && (token[i] == '+' || token[i] == '-')) {
         negative = token[i] == '-';
@@ -94,4 +102,15 @@ int ParseReplyBytes(std::uint32_t& out, std::string_view reply, int count) {
     }
     out = assembled;
     return 1;
+}
+
+int sideOfPrompt(std::string_view reply) {
+    const std::size_t end = reply.find('>');
+    if (end == std::string_view::npos || end == 0)
+        return -1;
+    if (reply[end - 1] == 'L')
+        return 0;
+    if (reply[end - 1] == 'R')
+        return 1;
+    return -1;
 }

@@ -17,3 +17,7 @@ std::int32_t ParseReplyValue(std::string_view reply);
 // significant, into out. Returns 0 and leaves out unchanged when the ':' token is missing, a
 // byte token is missing or not hexadecimal, or count is outside 1 to 4.
 int ParseReplyBytes(std::uint32_t& out, std::string_view reply, int count);
+
+// The side a reply's prompt tells, from the two characters that end at its first '>' (looked for
+// in the whole reply, whatever bytes come before it): 0 for "L>", 1 for "R>", else -1.
+int sideOfPrompt(std::string_view reply);

@@ -2,9 +2,8 @@
 // P-side unit is cabled to the PC, so local is the P side and remote the S side, except
 // RestartWithLongTimeout, which restarts whichever unit the console addresses.
 //
-// Results of the console operations are not looked at: a communication failure has already gone
-// to FatalError, and a selection that fails lets the following commands go to whichever unit the
-// console addresses.
+// A communication failure has already gone to FatalError. A selection that fails stops the
+// procedure before anything meant for that unit is sent: it would reach the other one.
 
 #include "link/console_link.h"
 #include "link/registers.h"
@@ -30,38 +29,46 @@ void writeModeByte(CConsoleLink& link, const char* modeCommand) {
 
 } // namespace
 
-void CConsoleLink::SetInstallMode(int restart) {
+int CConsoleLink::SetInstallMode(int restart) {
     platform::appendTrace("\r\nSetting Install Mode on S Side\r\n");
-    SelectRemote();
-    platform::appendTrace("\r\nEnabling LWD on S Side\r\n");
-    writeModeByte(*this, kCmdSetInstallMode);
-    if (restart != 0)
-        RestartUnit(0);
-    SelectLocal();
+    int reached = reachRemote();
+    if (reached == 1) {
+        platform::appendTrace("\r\nEnabling LWD on S Side\r\n");
+        writeModeByte(*this, kCmdSetInstallMode);
+        if (restart != 0)
+            reached = RestartUnit(0);
+    }
+    // Back to the P side whatever happened on the S side.
+    return reachLocal() == 1 ? reached : 0;
 }
 
-void CConsoleLink::SetNormalMode(int restart) {
+int CConsoleLink::SetNormalMode(int restart) {
     platform::appendTrace("\r\nSetting Normal Mode on S Side\r\n");
-    SelectRemote();
+    if (reachRemote() == 0)
+        return 0;
     platform::appendTrace("\r\nDisabling LWD on S Side\r\n");
     writeModeByte(*this, kCmdSetNormalMode);
     if (restart != 0)
-        RestartUnit(0);
+        return RestartUnit(0);
     // The console stays on the remote (S-side) unit.
+    return 1;
 }
 
-void CConsoleLink::RestartUnit(int pSide) {
+int CConsoleLink::RestartUnit(int pSide) {
     if (pSide != 0) {
         platform::appendTrace("\r\nRestart P Side \r\n");
-        SelectLocal();
+        if (reachLocal() == 0)
+            return 0;
         WriteCommand(kCmdRestart);
-        return;
+        return 1;
     }
     platform::appendTrace("\r\nRestart S Side \r\n");
-    SelectRemote();
+    if (reachRemote() == 0)
+        return 0;
     WriteCommand(kCmdRestart);
     // The S side comes back and retrains meanwhile; the whole program waits.
     platform::sleepMs(kSSideRestartPauseMs);
+    return 1;
 }
 
 void CConsoleLink::RestartWithLongTimeout() {
@@ -103,7 +110,9 @@ int CConsoleLink::CheckErrors(ErrorSums& sums) {
     if (pSideSum != 0)
         return 0;
     platform::appendTrace("\r\nCheck Error on S Side\r\n");
-    SelectRemote();
+    // Counted on the P unit, the S side's reading would pass for a clean S side.
+    if (reachRemote() == 0)
+        return 0;
     const int sSideSum = readErrorSum();
     sums.sSide = sSideSum;
     platform::appendTrace("\r\nS Side Error= " + std::to_string(sSideSum) + "\r\n");

@@ -58,7 +58,7 @@ CEnetStatus::CEnetStatus() {
     connect(control<QRadioButton>(res::ids::status_side::kRemote), &QRadioButton::clicked, this,
             [this] {
                 ClearCounters();
-                link.SelectRemote();
+                monitor::selectRemote(link, *this);
             });
 }
 
@@ -112,9 +112,11 @@ void CEnetStatus::onHidden() {
 void CEnetStatus::onStartStop() {
     monitor::requirePSideUnit(link, this);
     // The check needs the unit cabled to the PC; then back to the side the buttons show, so
-    // that the sums go on counting the unit they were begun on.
-    if (control<QRadioButton>(res::ids::status_side::kRemote)->isChecked())
-        link.SelectRemote();
+    // that the sums go on counting the unit they were begun on (or start anew on the local unit
+    // when the remote one cannot be reached).
+    if (control<QRadioButton>(res::ids::status_side::kRemote)->isChecked() &&
+        !monitor::selectRemote(link, *this))
+        ClearCounters();
     if (running == 1) {
         monitor::killPollTimer(this);
         setStartStopText("Start");

@@ -41,6 +41,14 @@ void checkLocal(const platform::DialogPage& page) {
     page.control<QRadioButton>(res::ids::status_side::kRemote)->setChecked(false);
 }
 
+bool selectRemote(CConsoleLink& link, const platform::DialogPage& page) {
+    if (link.reachRemote() == 1)
+        return true;
+    checkLocal(page);
+    link.SelectLocal();
+    return false;
+}
+
 std::optional<std::uint8_t> updateLinkStatus(CConsoleLink& link, platform::DialogPage& page) {
     // A unit that does not report its link state cannot be relied on to reach the remote unit:
     // that counts as link down. (The console answers a read of an unreachable remote unit with

@@ -23,6 +23,10 @@ void requirePSideUnit(CConsoleLink& link, platform::WindowHandle page);
 // Checks "Local" and clears "Remote".
 void checkLocal(const platform::DialogPage& page);
 
+// The "Remote" button's selection. A remote unit that cannot be reached leaves the page on the
+// local unit with "Local" checked, as a link found down does; returns false then.
+bool selectRemote(CConsoleLink& link, const platform::DialogPage& page);
+
 // The link check of a status page, on whichever unit the console addresses: the main window's
 // title tells the link state; with the link down the page falls back to the local unit. Returns
 // the link state read, nothing when the reply held no value.

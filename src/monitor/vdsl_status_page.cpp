@@ -57,7 +57,7 @@ CStatus::CStatus() {
     connect(control<QRadioButton>(res::ids::status_side::kLocal), &QRadioButton::clicked, this,
             [this] { link.SelectLocal(); });
     connect(control<QRadioButton>(res::ids::status_side::kRemote), &QRadioButton::clicked, this,
-            [this] { link.SelectRemote(); });
+            [this] { monitor::selectRemote(link, *this); });
     connect(control<QPushButton>(ids::kHistory), &QPushButton::clicked, this,
             [this] { showLineHistory(); });
 }

@@ -244,6 +244,8 @@ QWidget* DialogControls::replace(int id, QWidget* widget) {
         return nullptr;
     QWidget* old = it->second;
     it->second = widget;
+    // The new control takes the old one's place in the tab order.
+    QWidget::setTabOrder(old, widget);
     std::replace(all_.begin(), all_.end(), old, widget);
     return old;
 }

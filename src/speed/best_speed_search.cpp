@@ -17,6 +17,7 @@ constexpr int kLinkOnDefaultsWaitS = 50;
 constexpr int kLinkAfterLoadWaitS = 5;
 
 constexpr std::int64_t kLinkPollMs = 1000;
+constexpr char kCannotBeAchieved[] = "Configuration can not be achieved";
 constexpr std::int64_t kSSideSavePauseMs = 2000;
 
 // The command that writes a profile field to a rate register, the field exactly as the file has
@@ -81,27 +82,30 @@ std::string BestSpeedSearch::actualRateText(const char* reg,
     if (profilesLoaded_ == 1) {
         for (const CSpeedEntry& profile : profiles) {
             if (parseRateCode(profile.rateCode) == code)
-                return profile.label;
+                return labelText(profile.label);
         }
     }
     const std::optional<double> rate = LineRateMbps(code);
     return rate ? RateText(*rate) : std::string(kNoReadingText);
 }
 
-void BestSpeedSearch::SaveToEeprom(int pSide) {
+int BestSpeedSearch::SaveToEeprom(int pSide) {
     if (pSide == 1) {
-        link_.SelectLocal();
+        if (link_.reachLocal() == 0)
+            return 0;
         platform::appendTrace("\r\nSaving config on EEPROM - P Side\r\n");
         SetStatus("Saving config on EEPROM - P Side");
         link_.SendWriteCommand(kCmdSaveToEeprom);
         link_.WriteCommand("\n");
-        return;
+        return 1;
     }
-    link_.SelectRemote();
+    if (link_.reachRemote() == 0)
+        return 0;
     platform::appendTrace("\r\nSaving config on EEPROM - S Side\r\n");
     SetStatus("Saving config on EEPROM - S Side");
     link_.SendWriteCommand(kCmdSaveToEeprom);
     platform::sleepMs(kSSideSavePauseMs);
+    return 1;
 }
 
 // --- Status and messages ----------------------------------------------------------------------
@@ -114,7 +118,10 @@ void BestSpeedSearch::FallBackToDefaults() {
     // The P side gets the defaults even when the last error check left the console on the S side:
     // an S side in Install mode finds a P side on its defaults again by itself, while a P side
     // left on a failed pair would keep the link down for good.
-    link_.SelectLocal();
+    if (link_.reachLocal() == 0) {
+        tell(kCannotBeAchieved);
+        return;
+    }
     LoadDefaults();
     int linkUp = 0;
     WaitForLink(kLinkOnDefaultsWaitS, linkUp);
@@ -150,8 +157,8 @@ void BestSpeedSearch::Apply() {
 }
 
 bool BestSpeedSearch::attachedUnitIsPSide(std::uint8_t& unitType) {
-    link_.SelectLocal();
-    if (link_.ReadRegister(kRegUnitType, unitType) == 0) {
+    // Read on the remote unit, the unit type would not be the attached unit's.
+    if (link_.reachLocal() == 0 || link_.ReadRegister(kRegUnitType, unitType) == 0) {
         tell("No answer from device");
         return false;
     }
@@ -206,16 +213,20 @@ SearchRun BestSpeedSearch::searchRun(std::int64_t startWallMs, std::uint8_t unit
 
 // With the link up the S side goes to Install mode and restarts, so that it falls back to its
 // defaults by itself whenever a pair loses the link. With the link down only the P side can be
-// reached: it gets the defaults, and the search runs if the link comes back.
+// reached: it gets the defaults, and the search runs if the link comes back. An S side that
+// cannot be reached with the link up leaves the P side alone in the same way.
 void BestSpeedSearch::prepareAndSearch() {
     int linkUp = 0;
     WaitForLink(kFirstLinkWaitS, linkUp);
     if (linkUp == 1) {
-        link_.SetInstallMode(0);
-        link_.RestartUnit(0);
-        link_.SelectLocal();
-        RunSearch();
-        return;
+        if (link_.SetInstallMode(0) == 1 && link_.RestartUnit(0) == 1 && link_.reachLocal() == 1) {
+            RunSearch();
+            return;
+        }
+        if (link_.reachLocal() == 0) {
+            tell(kCannotBeAchieved);
+            return;
+        }
     }
     LoadDefaults();
     WaitForLink(kLinkOnDefaultsWaitS, linkUp);
@@ -248,7 +259,7 @@ bool BestSpeedSearch::linkAfterRestart() {
     if (linkUp == 1)
         return true;
     platform::appendTrace("\r\nNo Link After Restart and LWD\r\n");
-    tell("Configuration can not be achieved");
+    tell(kCannotBeAchieved);
     return false;
 }
 
@@ -339,7 +350,9 @@ BestSpeedSearch::AttemptResult BestSpeedSearch::tryPair(int us, int ds) {
 }
 
 BestSpeedSearch::AttemptResult BestSpeedSearch::judgePair(int us, int ds, AttemptRecord& attempt) {
-    LoadConfiguration(us, ds);
+    // A pair that could not be loaded into both units fails as a pair whose checks failed.
+    if (LoadConfiguration(us, ds) == 0)
+        return AttemptResult::ChecksFailed;
     int linkUp = 0;
     WaitForLink(kLinkAfterLoadWaitS, linkUp);
     if (linkUp == 1) {
@@ -358,12 +371,13 @@ BestSpeedSearch::AttemptResult BestSpeedSearch::judgePair(int us, int ds, Attemp
 }
 
 // The S side stores the pair and goes back to Normal mode with a restart; then the P side stores
-// it too.
+// it too. A unit that cannot be reached stops the sequence there: the pair is not saved on both.
 int BestSpeedSearch::saveFoundPair() {
-    SaveToEeprom(0);
-    link_.SetNormalMode(0);
-    link_.RestartUnit(0);
-    SaveToEeprom(1);
+    if (SaveToEeprom(0) == 0 || link_.SetNormalMode(0) == 0 || link_.RestartUnit(0) == 0 ||
+        SaveToEeprom(1) == 0) {
+        tell(kCannotBeAchieved);
+        return 0;
+    }
     ReadLineSpeed();
     tell("Configuration saved");
     return 1;
@@ -376,15 +390,21 @@ int BestSpeedSearch::LoadConfiguration(int us, int ds) {
     const std::string& upLabel = upProfile(us).label;
     platform::appendTrace("\r\nLoading a configuration ... \r\n- DS= " + downLabel +
                           " - US= " + upLabel + "\r\n");
-    SetStatus("Loading a configuration - DS= " + downLabel + " - US= " + upLabel);
-    link_.SelectRemote();
+    SetStatus("Loading a configuration - DS= " + labelText(downLabel) +
+              " - US= " + labelText(upLabel));
+    // Gives 0, having sent nothing more, as soon as a unit cannot be reached.
+    if (link_.reachRemote() == 0)
+        return 0;
     WriteSpeedRegisters(us, ds);
-    link_.SelectLocal();
+    if (link_.reachLocal() == 0)
+        return 0;
     WriteSpeedRegisters(us, ds);
     // Both units start the new rates, the S side first.
-    link_.SelectRemote();
+    if (link_.reachRemote() == 0)
+        return 0;
     link_.SendWriteCommand(kCmdStartRates);
-    link_.SelectLocal();
+    if (link_.reachLocal() == 0)
+        return 0;
     link_.SendWriteCommand(kCmdStartRates);
     return 1;
 }
@@ -414,14 +434,17 @@ int BestSpeedSearch::CheckSnr(int us, int ds) {
 int BestSpeedSearch::checkSnr(int us, int ds, AttemptRecord& attempt) {
     platform::appendTrace("\r\nChecking signal/noise ratio\r\n");
     SetStatus("Checking signal/noise ratio...");
-    link_.SelectLocal();
+    // A side that cannot be reached is not read: its ratio would be the other unit's.
+    if (link_.reachLocal() == 0)
+        return 0;
     attempt.snrP = readSideSnr(upProfile(us));
     if (!attempt.snrP->passed)
         return 0;
-    link_.SelectRemote();
-    attempt.snrS = readSideSnr(downProfile(ds));
+    const bool sReached = link_.reachRemote() == 1;
+    if (sReached)
+        attempt.snrS = readSideSnr(downProfile(ds));
     link_.SelectLocal();
-    return attempt.snrS->passed ? 1 : 0;
+    return sReached && attempt.snrS->passed ? 1 : 0;
 }
 
 // The addressed unit's ratio for the profile it receives. A reading without a value, a rate code

@@ -102,8 +102,9 @@ public:
     int WaitForLink(int count, int& linkUp);
     void LoadDefaults();
     void ReadLineSpeed();
-    // pSide 1: the P-side unit stores its configuration; 0: the S-side unit.
-    void SaveToEeprom(int pSide);
+    // pSide 1: the P-side unit stores its configuration; 0: the S-side unit. 0 when the unit
+    // could not be reached.
+    int SaveToEeprom(int pSide);
     void SetStatus(const std::string& text);
     void FallBackToDefaults();
     void ShowInstallHint();
@@ -111,6 +112,7 @@ public:
     // --- Apply and the search ---
     void Apply();
     int RunSearch();
+    // 0 when a unit could not be reached; what was meant for it was not sent.
     int LoadConfiguration(int us, int ds);
     void WriteSpeedRegisters(int us, int ds);
     int CheckSnr(int us, int ds);

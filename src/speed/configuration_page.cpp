@@ -160,12 +160,12 @@ void CSet::fillRangeLists() {
     for (QComboBox* list : {upMinList, upMaxList, downMinList, downMaxList})
         list->clear();
     for (const CSpeedEntry& profile : search_.profiles().upstream) {
-        platform::addComboString(*upMinList, QString::fromStdString(profile.label));
-        platform::addComboString(*upMaxList, QString::fromStdString(profile.label));
+        platform::addComboString(*upMinList, QString::fromStdString(labelText(profile.label)));
+        platform::addComboString(*upMaxList, QString::fromStdString(labelText(profile.label)));
     }
     for (const CSpeedEntry& profile : search_.profiles().downstream) {
-        platform::addComboString(*downMinList, QString::fromStdString(profile.label));
-        platform::addComboString(*downMaxList, QString::fromStdString(profile.label));
+        platform::addComboString(*downMinList, QString::fromStdString(labelText(profile.label)));
+        platform::addComboString(*downMaxList, QString::fromStdString(labelText(profile.label)));
     }
 }
 

@@ -59,7 +59,7 @@ public:
     int WaitForLink(int count, int& linkUp) { return search_.WaitForLink(count, linkUp); }
     void LoadDefaults() { search_.LoadDefaults(); }
     void ReadLineSpeed() { search_.ReadLineSpeed(); }
-    void SaveToEeprom(int pSide) { search_.SaveToEeprom(pSide); }
+    int SaveToEeprom(int pSide) { return search_.SaveToEeprom(pSide); }
     void SetStatus(const std::string& text) { search_.SetStatus(text); }
     void FallBackToDefaults() { search_.FallBackToDefaults(); }
     void ShowInstallHint() { search_.ShowInstallHint(); }

@@ -22,12 +22,19 @@ std::string verdictText(const AttemptRecord& attempt) {
     if (!attempt.linkUp)
         return attempt.linkBackOnDefaults ? "No link (back on the defaults)"
                                           : "No link (not back on the defaults)";
-    if (attempt.snrP && !attempt.snrP->passed)
+    // A check that stopped before its S-side reading could not reach the S side.
+    if (!attempt.snrP)
+        return "A unit not reachable";
+    if (!attempt.snrP->passed)
         return snrFailure(*attempt.snrP, "P side");
-    if (attempt.snrS && !attempt.snrS->passed)
+    if (!attempt.snrS)
+        return "S side not reachable";
+    if (!attempt.snrS->passed)
         return snrFailure(*attempt.snrS, "S side");
     if (attempt.errorsP.value_or(0) != 0)
         return "Errors on P side";
+    if (!attempt.errorsS)
+        return "S side not reachable";
     if (attempt.errorsS.value_or(0) != 0)
         return "Errors on S side";
     return "Failed";

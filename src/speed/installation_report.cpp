@@ -1,6 +1,7 @@
 #include "speed/installation_report.h"
 
 #include "platform/local_time.h"
+#include "speed/speed_profile_file.h"
 
 #include <cmath>
 #include <cstdio>
@@ -67,7 +68,7 @@ std::string facts(const InstallationRecord& record) {
 }
 
 std::string rangeRow(const char* end, const CSpeedEntry& profile) {
-    return std::string("<tr><th align=\"left\">") + end + "</th>" + cell(profile.label) +
+    return std::string("<tr><th align=\"left\">") + end + "</th>" + cell(labelText(profile.label)) +
            cell(withoutLineEnd(profile.rateCode)) + cell(withoutLineEnd(profile.tuningHigh)) +
            cell(withoutLineEnd(profile.tuningLow)) + "</tr>\n";
 }
@@ -81,9 +82,10 @@ std::string ranges(const InstallationRecord& record) {
 }
 
 std::string attemptRow(const AttemptRecord& attempt) {
-    return "<tr>" + cell(attempt.downLabel) + cell(attempt.upLabel) + cell(snrText(attempt.snrP)) +
-           cell(snrText(attempt.snrS)) + cell(errorsText(attempt.errorsP)) +
-           cell(errorsText(attempt.errorsS)) + cell(verdictText(attempt)) +
+    return "<tr>" + cell(labelText(attempt.downLabel)) + cell(labelText(attempt.upLabel)) +
+           cell(snrText(attempt.snrP)) + cell(snrText(attempt.snrS)) +
+           cell(errorsText(attempt.errorsP)) + cell(errorsText(attempt.errorsS)) +
+           cell(verdictText(attempt)) +
            cell(formatted("%.1f s", static_cast<double>(attempt.durationMs) / 1000.0)) + "</tr>\n";
 }
 

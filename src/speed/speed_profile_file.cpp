@@ -125,8 +125,21 @@ bool holdsNul(std::string_view field) {
     return field.find('\0') != std::string_view::npos;
 }
 
+// A byte the console acts on instead of taking it as text (0x05 switches the unit). The tab is
+// taken as text.
+bool isConsoleControl(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte < 0x20 && byte != '\t') || byte == 0x7f;
+}
+
+// The line feed a line ending in this field leaves at its end is kept: it sends the empty
+// command that follows the write.
 bool fitsRegisterCommand(std::string_view field) {
-    return field.size() <= kMaxRegisterFieldLength && !holdsNul(field);
+    if (field.size() > kMaxRegisterFieldLength)
+        return false;
+    if (field.ends_with('\n'))
+        field.remove_suffix(1);
+    return std::ranges::none_of(field, isConsoleControl);
 }
 
 std::optional<CSpeedEntry> parseProfileLine(std::string_view line) {
@@ -193,10 +206,15 @@ SpeedProfileFile readSpeedFile(const std::string& path) {
                                                                &std::fclose);
     if (!file)
         return stopWith({}, kFileNotFoundMessage);
-    FileSource source(file.get());
+    return readSpeedFile(file.get());
+}
+
+SpeedProfileFile readSpeedFile(std::FILE* file) {
+    FileSource source(file);
     SpeedProfileFile profiles = parsePieces(source);
+    // Nothing read before the failure counts: the file is not there as a whole.
     if (source.failed())
-        return stopWith(std::move(profiles), kFileNotFoundMessage);
+        return stopWith({}, kFileNotFoundMessage);
     return profiles;
 }
 
@@ -218,4 +236,66 @@ std::optional<std::uint64_t> parseRateCode(std::string_view text) {
     if (!anyDigit)
         return std::nullopt;
     return value;
+}
+
+namespace {
+
+// The length of the UTF-8 sequence at the start of text, 0 when none starts there (overlong
+// forms, surrogates and code points above U+10FFFF are none).
+std::size_t utf8SequenceLength(std::string_view text) {
+    const auto at = [text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = at(0);
+    if (lead < 0x80)
+        return 1;
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF; // the range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (text.size() < length || at(1) < low || at(1) > high)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if (at(i) < 0x80 || at(i) > 0xBF)
+            return 0;
+    return length;
+}
+
+bool isUtf8(std::string_view text) {
+    while (!text.empty()) {
+        const std::size_t length = utf8SequenceLength(text);
+        if (length == 0)
+            return false;
+        text.remove_prefix(length);
+    }
+    return true;
+}
+
+} // namespace
+
+std::string labelText(std::string_view label) {
+    if (isUtf8(label))
+        return std::string(label);
+    std::string text;
+    text.reserve(label.size() * 2);
+    for (const char c : label) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            text += c;
+        } else {
+            text += static_cast<char>(0xC0 | (byte >> 6));
+            text += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return text;
 }

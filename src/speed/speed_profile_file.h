@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,10 +26,14 @@
 //   command built from it ("wr 8c12 " + field + "\n") would not fit the console's 99 characters;
 // - one of its four fields holds a NUL byte: the command would be cut short at it and lose its
 //   line feed;
+// - its rate code or a tuning field holds a byte the console acts on (below 0x20 but the tab, or
+//   0x7f; 0x05 would switch the console to the other unit in mid-command), apart from the line
+//   feed that ends the line's last field;
 // - its direction already holds kMaxProfilesPerDirection profiles, so that a runaway file cannot
 //   exhaust memory (a real file holds a handful: each search attempt takes about 20 s).
 // Labels have no limit of their own and are kept whole: whatever builds a text from a pair of
 // them (the search's status and trace lines) builds it as std::string, so nothing can overflow.
+// They are kept as bytes; labelText is how every window and report shows them.
 
 inline constexpr char kSpeedFileName[] = "speedconf.txt";
 inline constexpr char kFileNotFoundMessage[] = "Configuration file was not found";
@@ -58,8 +63,14 @@ SpeedProfileFile parseSpeedProfiles(std::string_view fileBytes);
 
 // Opens and reads the file (kSpeedFileName from the page, in the working directory). A file
 // that cannot be opened, or cannot be read to its end (a directory, an I/O error), gives
-// kFileNotFoundMessage; profiles read before a read failure stay, as after a syntax error.
+// kFileNotFoundMessage and no profiles.
 SpeedProfileFile readSpeedFile(const std::string& path);
+// The same, from a stream opened for reading in binary mode.
+SpeedProfileFile readSpeedFile(std::FILE* file);
+
+// A label's bytes as UTF-8 text to show: valid UTF-8 as it is, anything else read as Latin-1 (a
+// file saved by an editor in a Windows code page). The console and the trace get the bytes.
+std::string labelText(std::string_view label);
 
 // A profile's rate code as a number, read as hexadecimal: leading blanks skipped, an optional 0x or
 // 0X prefix, digits up to the first other character. Too large a number stays at the largest value,

@@ -5,6 +5,7 @@
 #include "support/platform_fixture.h"
 #include "support/work_folder.h"
 
+#include <QApplication>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -94,6 +95,20 @@ TEST_F(TraceWindowTest, CancelEscapeAndEnterHideItWhileAppendsGoOn) {
         EXPECT_EQ(lastLine(), "while hidden");
         trace.hide();
     }
+}
+
+TEST_F(TraceWindowTest, TabGoesFromCancelToTheTextToSave) {
+    auto* cancel = trace.control<QPushButton>(res::ids::trace::kCancel);
+    auto* save = trace.control<QPushButton>(res::ids::trace::kSave);
+    trace.showTrace();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&trace));
+    cancel->setFocus();
+    std::vector<QWidget*> order;
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order.push_back(QApplication::focusWidget());
+    }
+    EXPECT_EQ(order, (std::vector<QWidget*>{view, save, cancel}));
 }
 
 // Save... offers a dated name and writes the trace byte for byte (echoed bare line feeds, the

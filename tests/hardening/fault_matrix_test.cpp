@@ -210,6 +210,7 @@ std::vector<std::string> expectedBoxes(char end) {
         {'S', "S side must be connected to start this procedure"},
         {'V', "Configuration saved"},
         {'B', "Configuration can not be achieved\r\nDefault Configuration has been loaded"},
+        {'C', "Configuration can not be achieved"},
         {'I', "Please run this program on S side to set it in Install mode.\nIf S side is "
               "already in install mode,\nthen configuration can not be achieved"}};
     if (end == 'F')

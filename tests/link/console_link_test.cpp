@@ -222,6 +222,9 @@ TEST_F(ConsoleLinkTest, QuerySideClassifiesThePromptThatEndsTheReply) {
         EXPECT_EQ(link_.QuerySide(), side) << reply;
         EXPECT_EQ(trace_, std::string("\n") + reply);
     }
+    // The prompt is looked for in the whole reply, past a NUL byte.
+    port_.queue(std::string("\r\n\0R>", 5));
+    EXPECT_EQ(link_.QuerySide(), 1);
 }
 
 // Plays the unit's console: echoes, answers a line with its prompt and Ctrl-E with two prompts

@@ -12,6 +12,7 @@ TEST(ParseReplyValue, TakesTheTokenAfterTheColonToken) {
          {Value{"\r\n8c70 : 10\r\nL>", 0x10}, Value{": 1ff L>", 0x1ff},
           Value{"\r\n:12 34\r\nL>", 0x34}, Value{"x\r\r\n\n:\r7 \n\nR>", 7},
           Value{"a : 0x1A L>", 0x1a}, Value{"a : 12zz L>", 0x12}, Value{"a : -1 L>", -1},
+          Value{"8c70 : \t02 L>", 2}, Value{": \v\f-0x1 L>", -1}, Value{": \t L>", NO_VALUE},
           Value{"no colon here L>", NO_VALUE}, Value{": ", NO_VALUE},
           Value{"\r\n:\r\nL>", NO_VALUE}, Value{"", NO_VALUE}})
         EXPECT_EQ(ParseReplyValue(reply), value) << ::testing::PrintToString(reply);

@@ -18,6 +18,7 @@ using testsupport::Lines;
 using testsupport::receivedCommands;
 
 const Lines kLocalToRemote{"P:", "P:<05>", "S:", "S:"};
+const Lines kRemoteUnreachable{"P:", "P:<05>", "P:", "P:"};
 // Bytes of a few commands at 9600 baud take well under this; a read time-out takes 4010 ms.
 constexpr std::int64_t kTrafficBoundMs = 1000;
 
@@ -36,20 +37,22 @@ protected:
 
 // See data/unit_procedures.txt.
 TEST_F(UnitProceduresTest, EachSendsItsSequenceAndLeavesUnitsAndConsoleAsSaid) {
-    const std::map<std::string, void (CConsoleLink::*)(int)> procedures = {
+    const std::map<std::string, int (CConsoleLink::*)(int)> procedures = {
         {"SetInstallMode", &CConsoleLink::SetInstallMode},
         {"SetNormalMode", &CConsoleLink::SetNormalMode},
         {"RestartUnit", &CConsoleLink::RestartUnit}};
     const std::vector<testdata::Row> cases =
         testdata::rows(QUILLON_LINK_DATA "/unit_procedures.txt");
-    ASSERT_EQ(cases.size(), 8u);
+    ASSERT_EQ(cases.size(), 11u);
     for (const testdata::Row& c : cases) {
         SCOPED_TRACE(c[0] + " " + c[1] + " from " + c[2]);
         // A P unit that boots within the normal read time-out, so its restart can be answered.
         makePair({}, sim::PairOptions{.bootMs = 3000, .sMode = 0x03});
         startOn(c[2] == "S");
+        const bool unreachable = c[2] == "P!";
+        pair_->faults().remoteUnreachable = unreachable;
 
-        (link_.*procedures.at(c[0]))(std::stoi(c[1]));
+        EXPECT_EQ((link_.*procedures.at(c[0]))(std::stoi(c[1])), unreachable ? 0 : 1);
 
         EXPECT_EQ(receivedCommands(*pair_), testdata::split(c[3], ", "));
         EXPECT_EQ(std::string(1, sim::sideLetter(pair_->addressedUnit())), c[4]);
@@ -60,7 +63,9 @@ TEST_F(UnitProceduresTest, EachSendsItsSequenceAndLeavesUnitsAndConsoleAsSaid) {
         // A mode change says in the trace which way LWD goes.
         const char* lwd = c[0] == "SetInstallMode" ? "\r\nEnabling LWD on S Side\r\n"
                                                    : "\r\nDisabling LWD on S Side\r\n";
-        EXPECT_EQ(trace_.find(lwd) != std::string::npos, c[0] != "RestartUnit");
+        EXPECT_EQ(trace_.find(lwd) != std::string::npos, c[0] != "RestartUnit" && !unreachable);
+        EXPECT_EQ(trace_.find("\r\nRemote unit not reachable\r\n") != std::string::npos,
+                  unreachable);
         EXPECT_EQ(clock_.sleptMs() - startSlept_, c[6] == "S" ? 16000 : 0);
         const std::int64_t busyMs = c[6] == "S" ? 16000 : c[6] == "P" ? 3000 : 0;
         EXPECT_GE(clock_.nowMs() - startNow_, busyMs);
@@ -78,6 +83,7 @@ TEST_F(UnitProceduresTest, CheckErrorsReadsEachUnitByTheReadingRule) {
         bool noValueFromSecondRead; // every 8C91 reply from then on has no value
         int pReads, sReads;
         std::string pSum, sSum; // sSum empty: the S side is not read
+        bool sUnreachable = false;
     };
     const Case cases[] = {
         {{}, {}, false, 3, 3, "0", "0"}, // a clean pair
@@ -87,10 +93,13 @@ TEST_F(UnitProceduresTest, CheckErrorsReadsEachUnitByTheReadingRule) {
         {500, {}, true, 3, 3, "0", "0"},
         // The 32-bit counter at its top shows as a signed decimal.
         {0xFFFFFFFF, {}, false, 2, 0, "-1", ""},
+        // Counted on the P unit, an unreachable S side's reading would pass: it is not made.
+        {{}, {}, false, 3, 0, "0", "", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pSum + "/" + c.sSum);
         makePair();
+        pair_->faults().remoteUnreachable = c.sUnreachable;
         pair_->fixRegister(Side::P, 0x8c91, c.pCounter);
         pair_->onCommand([&, reads = 0](const sim::LoggedCommand& command) mutable {
             if (command.text != "rd 8C91, 4")
@@ -107,7 +116,9 @@ TEST_F(UnitProceduresTest, CheckErrorsReadsEachUnitByTheReadingRule) {
         const bool sRead = !c.sSum.empty();
         EXPECT_EQ(receivedCommands(*pair_),
                   concat({Lines(static_cast<std::size_t>(c.pReads), "P:rd 8C91, 4"),
-                          sRead ? kLocalToRemote : Lines{},
+                          sRead            ? kLocalToRemote
+                          : c.sUnreachable ? kRemoteUnreachable
+                                           : Lines{},
                           Lines(static_cast<std::size_t>(c.sReads), "S:rd 8C91, 4")}));
         EXPECT_NE(trace_.find("\r\nP Side Error= " + c.pSum + "\r\n"), std::string::npos);
         EXPECT_EQ(trace_.find("\r\nS Side Error= " + c.sSum + "\r\n") != std::string::npos, sRead);

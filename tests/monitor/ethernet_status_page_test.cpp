@@ -90,6 +90,25 @@ TEST_F(EthernetStatusPage, ASideClickClearsTheSumsAndTheNextTickAddsThatUnitsVal
     expectSums(2001);
 }
 
+// A remote unit out of reach leaves the page on the local unit with Local checked and its sums
+// begun anew, after a click on Remote as after Start/Stop with Remote checked.
+TEST_F(EthernetStatusPage, AnUnreachableRemoteUnitLeavesThePageOnTheLocalOne) {
+    showTab(kEnetTab);
+    pair_->faults().remoteUnreachable = true;
+    click(*enet_, kRemote);
+    EXPECT_EQ(sides(*enet_), "Quillon Configurator  [link UP]: Local on P");
+    tick();
+    expectSums(1);
+    pair_->faults().remoteUnreachable = false;
+    click(*enet_, kRemote);
+    tick();
+    pair_->faults().remoteUnreachable = true;
+    click(*enet_, kStartStop);
+    EXPECT_EQ(sides(*enet_), "Quillon Configurator  [link UP]: Local on P");
+    expectSums(0);
+    EXPECT_NE(trace_.find("\r\nRemote unit not reachable\r\n"), std::string::npos);
+}
+
 // Through the page's states: Polling and Stopped (running 1 and 0), Hidden.
 TEST_F(EthernetStatusPage, StartStopFollowsThePagesStatesAcrossHidingAndShowing) {
     EXPECT_EQ(button(), "Start");

@@ -16,7 +16,17 @@ const std::string kFallBack =
     "Configuration can not be achieved\r\nDefault Configuration has been loaded";
 
 // What differs from a P-side unit and the link up at Apply; see data/search_cases.txt.
-enum class Event { None, NoAnswer, SSide, Lost, Gone, Down, DownAWhile };
+enum class Event {
+    None,
+    NoAnswer,
+    SSide,
+    Lost,
+    Gone,
+    Down,
+    DownAWhile,
+    Unreachable,
+    UnreachableAtSave
+};
 
 struct SearchCase {
     std::string name, order, line, attempts, message, running;
@@ -27,8 +37,9 @@ struct SearchCase {
 
 // The cases of data/search_cases.txt.
 std::vector<SearchCase> searchCases() {
-    const char* const events[] = {"None", "NoAnswer", "SSide",     "Lost",
-                                  "Gone", "Down",     "DownAWhile"};
+    const char* const events[] = {"None",       "NoAnswer",    "SSide",
+                                  "Lost",       "Gone",        "Down",
+                                  "DownAWhile", "Unreachable", "UnreachableAtSave"};
     std::vector<SearchCase> cases;
     for (const testdata::Row& f : testdata::rows(QUILLON_SPEED_DATA "/search_cases.txt")) {
         cases.push_back({f[0], f[1], f[2], f[3], f[4], f[5], std::stol(f[6])});
@@ -45,7 +56,7 @@ std::vector<SearchCase> searchCases() {
 // nothing and leaves the S side in Install mode if Apply put it there.
 TEST_F(ConfigurationFixture, ApplyTriesThePairsInOrderAndEndsAsItShould) {
     const std::vector<SearchCase> cases = searchCases();
-    ASSERT_EQ(cases.size(), 22u);
+    ASSERT_EQ(cases.size(), 25u);
     for (const SearchCase& c : cases) {
         SCOPED_TRACE(c.name);
         makePair(lineWhere(c.line));
@@ -55,6 +66,8 @@ TEST_F(ConfigurationFixture, ApplyTriesThePairsInOrderAndEndsAsItShould) {
         shown_ = Shown();
         pair_->faults().noValueRegister = c.event == Event::NoAnswer ? "8c70" : "";
         pair_->setAttached(c.event == Event::SSide ? Side::S : Side::P);
+        const bool unreachable = c.event == Event::Unreachable;
+        pair_->faults().remoteUnreachable = unreachable;
         const bool upAtApply = c.event != Event::Down && c.event != Event::DownAWhile;
         if (!upAtApply)
             pair_->dropLink(c.event == Event::Down ? -1 : 1500);
@@ -62,6 +75,8 @@ TEST_F(ConfigurationFixture, ApplyTriesThePairsInOrderAndEndsAsItShould) {
             if (c.event == Event::Lost && command.text == "rd 8c71" &&
                 pair_->restartCount(Side::S) == 1)
                 pair_->dropLink(-1);
+            if (c.event == Event::UnreachableAtSave && command.text == "or 8c00 08")
+                pair_->faults().remoteUnreachable = true;
         });
         const std::int64_t sleptBefore = clock_.sleptMs();
         const std::size_t before = pair_->commandLog().size();
@@ -80,8 +95,10 @@ TEST_F(ConfigurationFixture, ApplyTriesThePairsInOrderAndEndsAsItShould) {
             EXPECT_EQ(pairOf(pair_->eeprom(side, 0x8c11), pair_->eeprom(side, 0x8c10)),
                       saved ? c.running : "00");
         }
-        EXPECT_EQ(pair_->mode(Side::S), started && !saved && upAtApply ? 0x01 : 0x05);
-        EXPECT_EQ(pair_->restartCount(Side::S), started ? int{upAtApply} + int{saved} : 0);
+        // An S side out of reach from the start is left as it is.
+        const bool prepared = started && upAtApply && !unreachable;
+        EXPECT_EQ(pair_->mode(Side::S), prepared && !saved ? 0x01 : 0x05);
+        EXPECT_EQ(pair_->restartCount(Side::S), int{prepared} + int{saved});
         if (saved || c.message == kFallBack) {
             EXPECT_EQ(labelled(shown_.actual.second, shown_.actual.first), c.running);
         }
@@ -91,13 +108,15 @@ TEST_F(ConfigurationFixture, ApplyTriesThePairsInOrderAndEndsAsItShould) {
                               c.line.find_first_of("nN") != std::string::npos;
         const std::vector<std::tuple<const std::string*, std::string, bool>> parts = {
             {&trace_, "\r\nNo Link After Restart\r\n", lost},
+            {&trace_, "\r\nRemote unit not reachable\r\n",
+             unreachable || c.event == Event::UnreachableAtSave},
             // The defaults in their own order, started, on the P side.
             {&sent,
              "P:wr 8c10 54|P:wr 8c11 68|P:wr 8c12 4b|P:wr 8c13 00|P:wr 8c14 b7|P:wr 8c15 00|P:or "
              "8c00 04|",
              defaults},
             // The S side stores the pair, then the P side, with an empty command after.
-            {&sent, "S:or 8c00 08|", saved},
+            {&sent, "S:or 8c00 08|", saved || c.event == Event::UnreachableAtSave},
             {&sent, "P:or 8c00 08|P:|", saved}};
         for (const auto& [text, part, present] : parts)
             EXPECT_EQ(countOf(*text, part) > 0, present) << part;

@@ -72,6 +72,18 @@ TEST_F(ConfigurationPage, ABadFileLeavesApplyDisabledAndShowsComputedRates) {
     }
 }
 
+// A label's bytes show as UTF-8 when they are, else as Latin-1, in the lists, the Actual boxes and
+// the status line; the trace keeps the bytes.
+TEST_F(ConfigurationPage, ShowsLabelsInEitherEncodingAndTracesTheirBytes) {
+    openPage("1.42\xb5;68;00;b7;\n$DOWNSTREAM\n3.79\xc2\xb5;54;00;4b;\n");
+    EXPECT_EQ(page_->upMaxList->itemText(0).toStdString(), "1.42\xc2\xb5");
+    EXPECT_EQ(page_->downMinList->itemText(0).toStdString(), "3.79\xc2\xb5");
+    EXPECT_EQ(page_->LoadConfiguration(0, 0), 1);
+    EXPECT_EQ(boxes(), (Texts{"3.79\xc2\xb5", "1.42\xc2\xb5",
+                              "Loading a configuration - DS= 3.79\xc2\xb5 - US= 1.42\xc2\xb5"}));
+    EXPECT_NE(trace_.find("- DS= 3.79\xc2\xb5 - US= 1.42\xb5\r\n"), std::string::npos);
+}
+
 // The window is repainted after each link read (before the one-second pause), and the page at
 // each status; an unreadable state counts as down. (How long the wait lasts is counted in reads
 // by the search's own test.)

@@ -50,6 +50,10 @@ TEST(InstallationRecord, VerdictNamesTheCheckThatFailed) {
         {attempt(good, snr(0, INFINITY), 7), "Errors on P side"},
         {attempt(good, good, 0, -2), "Errors on S side"}, // a sum that wrapped
         {attempt(good, good, 0, 0), "Passed"},
+        // A check that stopped for want of a unit it could not reach.
+        {attempt(std::nullopt), "A unit not reachable"},
+        {attempt(good), "S side not reachable"},
+        {attempt(good, good, 0), "S side not reachable"},
     };
     for (const auto& [attempt, verdict] : cases)
         EXPECT_EQ(verdictText(attempt), verdict);
@@ -126,6 +130,10 @@ TEST(InstallationReportHtml, HoldsTheRunEscaped) {
           "<td>Configuration can not be achieved<br>Default Configuration has been loaded</td>",
           "L&gt;&lt;05&gt;R&gt;caf&#233; &lt;b&gt;&lt;0D&gt;</pre>"})
         EXPECT_EQ(countOf(html, part), 1u) << part;
+    // A label saved in a Windows code page shows as the same character as one in UTF-8.
+    InstallationRecord latin1 = sampleRecord();
+    latin1.upMax.label = latin1.attempts[0].upLabel = "1.42\xb5";
+    EXPECT_EQ(countOf(installationReportHtml(latin1), "<td>1.42\xc2\xb5</td>"), 2u);
 }
 
 TEST(InstallationReportHtml, SaysWhenTheSearchTriedNothing) {

@@ -1,6 +1,8 @@
 #include "speed/speed_profile_file.h"
 #include "support/work_folder.h"
 
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <random>
@@ -52,9 +54,10 @@ TEST(ParseSpeedProfiles, GivesTheListsAndResult) {
         {"a;;b;c;d\n;a;b;c;d\n", "a|b|c|d\n,a|b|c|d\n,/", 1},
         {"1.42;68;00;b7\n1.42;68;00;b7;\n1.42;68;00;b7;x;y\n a ; 68;00 ;b7 ;\na;1;2;3",
          "1.42|68|00|b7\n,1.42|68|00|b7,1.42|68|00|b7, a | 68|00 |b7 ,a|1|2|3,/", 1},
-        // Only a carriage return just before a line feed is dropped.
-        {"# x\r\n\r\n$DOWNSTREAM\r\na;1\r;2;3\r\nb;1;2;3\r\r\nc;1;2;3\r",
-         "/a|1\r|2|3\n,b|1|2|3\r\n,c|1|2|3\r,", 1},
+        // Only a carriage return just before a line feed is dropped; a lone one is refused.
+        {"# x\r\n\r\n$DOWNSTREAM\r\na;1;2;3\r\nb;1;2;3\r\r\n", "/a|1|2|3\n,", 0},
+        {"a;1\r;2;3;\n", "/", 0},
+        {"a;1;2;3\r", "/", 0},
         // Pieces of 259 characters, each judged by its own first character: a long comment goes
         // on as profile text, a long profile is cut. Labels are kept whole.
         {l250 + ";68;00;b7#x\n" + l250 + ";68;00;b\r\n" + l250 + ";68;00;b7\nz;1;2;3;\n",
@@ -72,7 +75,12 @@ TEST(ParseSpeedProfiles, GivesTheListsAndResult) {
         {"a;" + x90 + "5;00;b7;\n", "/", 0},
         {"a;1;2;" + x90 + "\n", "/", 0},
         {"a;1\0;2;3;\n"s, "/", 0},
-        {"a\0;1;2;3;\n"s, "/", 0}};
+        {"a\0;1;2;3;\n"s, "/", 0},
+        // Nor a byte the console acts on; the tab is text, and a label may hold anything else.
+        {"a;54\x05;00;4b;\n", "/", 0},
+        {"a;54;0\x7f;4b;\n", "/", 0},
+        {"a;54;00;4\x1b\n", "/", 0},
+        {"\x05\x7f;5\t4;\t00;4b\t\n", "\x05\x7f|5\t4|\t00|4b\t\n,/", 1}};
     const testsupport::WorkFolder folder;
     for (const auto& [text, profiles, result] : cases) {
         SCOPED_TRACE(text.substr(0, 80));
@@ -94,6 +102,33 @@ TEST(ParseSpeedProfiles, GivesTheListsAndResult) {
                   "/"s + kFileNotFoundMessage);
         EXPECT_EQ(file.result, 0);
     }
+    // Nor is one whose reading fails part-way: what was read before the failure is dropped.
+    cookie_io_functions_t failing{};
+    failing.read = [](void* cookie, char* buffer, std::size_t) -> ssize_t {
+        if ((*static_cast<int*>(cookie))++ > 0)
+            return -1;
+        return static_cast<ssize_t>(std::strlen(std::strcpy(buffer, "1.42;68;00;b7;\n")));
+    };
+    int reads = 0;
+    std::FILE* stream = fopencookie(&reads, "rb", failing);
+    const SpeedProfileFile file = readSpeedFile(stream);
+    std::fclose(stream);
+    EXPECT_EQ(describe(file) + std::string(file.message.value_or("")), "/"s + kFileNotFoundMessage);
+}
+
+// Valid UTF-8 is kept; anything else, overlong forms and surrogates included, is Latin-1.
+TEST(LabelText, IsUtf8WhenValidElseLatin1) {
+    for (const auto& [label, text] : std::vector<std::pair<std::string, std::string>>{
+             {"5.69", "5.69"},
+             {"7.6 \xc2\xb5s", "7.6 \xc2\xb5s"},
+             {"\xf0\x9f\x93\xb6", "\xf0\x9f\x93\xb6"},
+             {"7.6 \xb5s", "7.6 \xc2\xb5s"},
+             {"\xc2\xb5\xb5", "\xc3\x82\xc2\xb5\xc2\xb5"},
+             {"\xc0\x80", "\xc3\x80\xc2\x80"},
+             {"\xed\xa0\x80", "\xc3\xad\xc2\xa0\xc2\x80"},
+             {"\xf4\x90\x80\x80", "\xc3\xb4\xc2\x90\xc2\x80\xc2\x80"},
+             {"\xe2\x82", "\xc3\xa2\xc2\x82"}})
+        EXPECT_EQ(labelText(label), text) << testing::PrintToString(label);
 }
 
 } // namespace
