@@ -14,16 +14,14 @@
 #include "sim/simulated_port.h"
 #include "sim/unitsim_options.h"
 #include "speed/configuration_page.h"
+#include "support/data_rows.h"
 #include "support/work_folder.h"
 
 #include <QComboBox>
 #include <QRadioButton>
 #include <algorithm>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iomanip>
 #include <map>
-#include <sstream>
 #include <stdexcept>
 
 namespace {
@@ -147,8 +145,8 @@ protected:
         platform::setMainWindow(&*mainSheet_);
         run([this] { mainSheet_->configPage.ensureInitialized(); });
         const CSet& page = mainSheet_->configPage;
-        detail_ =
-            linkStateOfTitle(*mainSheet_) + " " + page.downActualText + " " + page.upActualText;
+        detail_ = linkStateOfTitle(*mainSheet_) + " [" + page.downActualText + "] [" +
+                  page.upActualText + "]";
     }
 
     // Apply on the Configuration page with a range of one pair (downstream 5.69, upstream 1.90).
@@ -246,17 +244,10 @@ TEST_P(FaultMatrix, EndsAsTheUserIsToldWithinTheTimeOuts) {
 std::vector<Row> allRows() {
     static const std::vector<PhaseRow> kMatrix = [] {
         std::vector<PhaseRow> phases;
-        std::ifstream file(QUILLON_FAULT_MATRIX);
-        for (std::string line; std::getline(file, line);) {
-            if (line.empty() || line[0] == '#')
-                continue;
-            std::istringstream fields(line);
-            PhaseRow& row = phases.emplace_back();
-            fields >> row.name >> std::quoted(row.step) >> row.noValue >> row.normalMs;
-            for (std::string cell; fields >> std::quoted(cell);)
-                row.cells.push_back(cell);
-            if (row.cells.size() != std::size(kFaults))
-                throw std::runtime_error("fault matrix: a cell too many or too few: " + line);
+        for (const testdata::Row& f : testdata::rows(QUILLON_FAULT_MATRIX)) {
+            if (f.size() != 4 + std::size(kFaults))
+                throw std::runtime_error("fault matrix: a cell too many or too few: " + f[0]);
+            phases.push_back({f[0], f[1], f[2], std::stoll(f[3]), {f.begin() + 4, f.end()}});
         }
         return phases;
     }();
