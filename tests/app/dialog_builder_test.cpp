@@ -150,7 +150,8 @@ std::string caseName(const ::testing::TestParamInfo<BuiltTemplateTest::ParamType
                                               {res::kEthernetStatusPage, "EthernetStatusPage"},
                                               {res::kTraceWindow, "TraceWindow"},
                                               {res::kModeDialog, "ModeDialog"},
-                                              {res::kPortDialog, "PortDialog"}};
+                                              {res::kPortDialog, "PortDialog"},
+                                              {res::kReportDetailsDialog, "ReportDetailsDialog"}};
     const auto name = names.find(id);
     return (name != names.end() ? name->second : "Template" + std::to_string(id)) + "_At" +
            std::to_string(percent) + "Percent";
