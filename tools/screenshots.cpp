@@ -21,6 +21,7 @@
 #include "sim/simulated_port.h"
 #include "sim/unit_pair.h"
 #include "speed/installation_report.h"
+#include "speed/report_details_dialog.h"
 #include "speed/report_pdf.h"
 
 #include <QAbstractItemView>
@@ -186,8 +187,11 @@ void renderAfterApply(Renderer& renderer, CMainTab& sheet) {
     page.applyButton->click();
     platform::setMessageBoxHandler(reportUnexpectedBox);
     renderer.render(sheet, "main_sheet_configuration_after_apply");
+    const ReportChoices choices{{"Mill Road cabinet 4", "VD-0417", "A. Installer"}};
+    ReportDetailsDialog details(choices.details);
+    renderer.render(details, "report_details_dialog");
     const std::vector<QImage> pages = reportPageImages(
-        installationReportHtml(*page.installationRecord()), renderer.dotsPerInch());
+        installationReportHtml(*page.installationRecord(), choices), renderer.dotsPerInch());
     for (std::size_t i = 0; i < pages.size() && i < kReportPagesShown; ++i)
         renderer.save(pages[i], "installation_report_p" + std::to_string(i + 1));
 }

@@ -43,6 +43,7 @@ struct Seams {
     WindowTimerBackend windowTimers;  // empty: no timer starts
     ModalRunner modalRunner;          // empty: the dialog runs modally for real
     SaveFileNameHandler saveFileName; // empty: the system's save dialog
+    std::string settingsFile;         // empty: the user's own settings (see rememberedText)
     // Owner of the fatal-error box: the window start-up designated, null before that and after it
     // was destroyed (setMainWindow keeps it so).
     WindowHandle mainWindow = nullptr;

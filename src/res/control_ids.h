@@ -99,4 +99,14 @@ inline constexpr int kDetail = 1023;
 inline constexpr int kAbout = 1024;
 } // namespace port
 
+// Report details, template 138: what the installation report names at its top.
+namespace report_details {
+inline constexpr int kOk = 1;
+inline constexpr int kCancel = 2;
+inline constexpr int kSite = 1001;
+inline constexpr int kCircuit = 1002;
+inline constexpr int kInstaller = 1003;
+inline constexpr int kTrace = 1004;
+} // namespace report_details
+
 } // namespace res::ids

@@ -25,6 +25,8 @@ namespace side = ids::status_side;
 static_assert(ids::about::kOk == platform::kIdOk && ids::port::kOk == platform::kIdOk);
 static_assert(ids::mode::kApply == platform::kIdOk && ids::mode::kClose == platform::kIdCancel);
 static_assert(ids::trace::kCancel == platform::kIdCancel);
+static_assert(ids::report_details::kOk == platform::kIdOk &&
+              ids::report_details::kCancel == platform::kIdCancel);
 
 constexpr unsigned kPopup = ws::kCaption | ws::kSysMenu | ws::kModalFrame;
 constexpr unsigned kReadout = st::kDisabled | st::kBorder | st::kCenter;
@@ -233,11 +235,35 @@ DialogTemplate portDialog() {
             }};
 }
 
+// Asked by Report... before the save question; the three lines start as last given.
+DialogTemplate reportDetailsDialog() {
+    namespace rd = ids::report_details;
+    return {
+        kReportDetailsDialog,
+        "Installation report",
+        220,
+        98,
+        kPopup,
+        {
+            label("Site:", 7, 10, 40),
+            {rd::kSite, ControlKind::Edit, "", 50, 8, 163, 12, st::kBorder | st::kAutoHScroll},
+            label("Circuit:", 7, 26, 40),
+            {rd::kCircuit, ControlKind::Edit, "", 50, 24, 163, 12, st::kBorder | st::kAutoHScroll},
+            label("Installer:", 7, 42, 40),
+            {rd::kInstaller, ControlKind::Edit, "", 50, 40, 163, 12,
+             st::kBorder | st::kAutoHScroll},
+            {rd::kTrace, ControlKind::CheckBox, "Trace of the run as appendix", 50, 58, 163, 10},
+            {rd::kOk, ControlKind::DefPushButton, "OK", 107, 77, 50, 14},
+            {rd::kCancel, ControlKind::PushButton, "Cancel", 163, 77, 50, 14},
+        }};
+}
+
 const std::map<int, DialogTemplate>& allTemplates() {
     static const std::map<int, DialogTemplate> templates = [] {
         std::map<int, DialogTemplate> map;
-        for (DialogTemplate t : {aboutBox(), configurationPage(), vdslStatusPage(),
-                                 ethernetStatusPage(), traceWindow(), modeDialog(), portDialog()})
+        for (DialogTemplate t :
+             {aboutBox(), configurationPage(), vdslStatusPage(), ethernetStatusPage(),
+              traceWindow(), modeDialog(), portDialog(), reportDetailsDialog()})
             map.emplace(t.id, std::move(t));
         return map;
     }();

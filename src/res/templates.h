@@ -17,6 +17,7 @@ constexpr int kEthernetStatusPage = 132;
 constexpr int kTraceWindow = 134;
 constexpr int kModeDialog = 135;
 constexpr int kPortDialog = 137;
+constexpr int kReportDetailsDialog = 138;
 
 // The template with that number; an unknown number is a programming error (std::out_of_range).
 const platform::DialogTemplate& dialogTemplate(int id);

@@ -3,9 +3,11 @@
 #include "pages/page_host.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
+#include "platform/modal_runner.h"
 #include "res/control_ids.h"
 #include "res/templates.h"
 #include "speed/installation_report.h"
+#include "speed/report_details_dialog.h"
 #include "speed/report_pdf.h"
 #include "speed/speed_profile_file.h"
 
@@ -18,8 +20,6 @@
 namespace {
 
 namespace ids = res::ids::configuration;
-
-constexpr char kReportTitle[] = "Installation report";
 
 void setBoxText(QLineEdit* box, const std::string& text) {
     if (box != nullptr)
@@ -231,11 +231,18 @@ void CSet::refreshControls() {
 
 // --- Installation report ----------------------------------------------------------------------
 
+// The details are asked first and remembered on OK, before the save question: a report given up
+// at the file name still keeps them for the next one.
 void CSet::OnReport() {
     const std::optional<InstallationRecord>& record = installationRecord();
     if (!record)
         return;
-    platform::saveToChosenFile(
-        this, "Save installation report", reportFileName(*record), "PDF files (*.pdf)", "report",
-        [&record] { return reportPdf(installationReportHtml(*record), kReportTitle); });
+    ReportDetailsDialog details(rememberedInstallationDetails(), this);
+    if (platform::runModal(details) != QDialog::Accepted)
+        return;
+    const ReportChoices choices = details.choices();
+    rememberInstallationDetails(choices.details);
+    platform::saveToChosenFile(this, "Save installation report", reportFileName(*record),
+                               "PDF files (*.pdf)", "report",
+                               [&] { return installationReportPdf(*record, choices); });
 }

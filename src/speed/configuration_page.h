@@ -72,6 +72,8 @@ public:
     int CheckSnr(int us, int ds) { return search_.CheckSnr(us, ds); }
 
     // --- Installation report ---
+    // Asks for the details the report names, then where to save it; Cancel in either asks no
+    // more and writes nothing.
     void OnReport();
     // The record of the last Apply that got past its checks, if any.
     const std::optional<InstallationRecord>& installationRecord() const {

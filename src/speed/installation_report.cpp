@@ -58,8 +58,14 @@ std::string factRow(const char* name, std::string_view value) {
     return std::string("<tr><th align=\"left\">") + name + "</th>" + cell(value) + "</tr>\n";
 }
 
-std::string facts(const InstallationRecord& record) {
-    return "<table class=\"facts\">\n" +
+std::string orDash(const std::string& text) {
+    return text.empty() ? "-" : text;
+}
+
+std::string facts(const InstallationRecord& record, const InstallationDetails& details) {
+    return "<table class=\"facts\">\n" + factRow("Site", orDash(details.site)) +
+           factRow("Circuit", orDash(details.circuit)) +
+           factRow("Installer", orDash(details.installer)) +
            factRow("Started", localTimeText(record.startWallMs, record.startUtcOffsetMinutes)) +
            factRow("Ended", localTimeText(record.endWallMs, record.endUtcOffsetMinutes)) +
            factRow("Attached unit", record.attachedUnit) +
@@ -129,14 +135,17 @@ constexpr char kStyle[] =
     "pre { font-family: monospace; font-size: 7pt; white-space: pre-wrap; }\n"
     "</style>\n";
 
+std::string traceAppendix(const InstallationRecord& record) {
+    return "<h2>Appendix: trace of the run</h2>\n<pre>" + traceHtml(record.trace) + "</pre>\n";
+}
+
 } // namespace
 
-std::string installationReportHtml(const InstallationRecord& record) {
+std::string installationReportHtml(const InstallationRecord& record, const ReportChoices& choices) {
     return std::string("<html><head><meta charset=\"utf-8\"><title>Installation report</title>") +
-           kStyle + "</head><body>\n<h1>Installation report</h1>\n" + facts(record) +
-           ranges(record) + attempts(record) + outcome(record) +
-           "<h2>Appendix: trace of the run</h2>\n<pre>" + traceHtml(record.trace) +
-           "</pre>\n</body></html>\n";
+           kStyle + "</head><body>\n<h1>Installation report</h1>\n" +
+           facts(record, choices.details) + ranges(record) + attempts(record) + outcome(record) +
+           (choices.withTrace ? traceAppendix(record) : "") + "</body></html>\n";
 }
 
 std::string reportFileName(const InstallationRecord& record) {

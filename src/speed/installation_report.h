@@ -1,15 +1,24 @@
 #pragma once
 
+#include "speed/installation_details.h"
 #include "speed/installation_record.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-// The installation report of one Apply as HTML, ready to be laid out on pages. Labels come from
-// the profile file and the trace from the unit: every text is escaped before it goes in.
+// What the installer chose for one report: the details at its top (an empty one shows as "-")
+// and whether the trace of the run goes in as its appendix.
+struct ReportChoices {
+    InstallationDetails details;
+    bool withTrace = true;
+};
 
-std::string installationReportHtml(const InstallationRecord& record);
+// The installation report of one Apply as HTML, ready to be laid out on pages. Labels come from
+// the profile file, details from the installer and the trace from the unit: every text is escaped
+// before it goes in.
+std::string installationReportHtml(const InstallationRecord& record,
+                                   const ReportChoices& choices = {});
 
 // The file name offered for the report, from the Apply's start in local time:
 // "installation-2026-03-01-0900.pdf".

@@ -10,6 +10,7 @@
 
 namespace {
 
+constexpr char kReportTitle[] = "Installation report";
 constexpr double kMarginMm = 15.0;
 constexpr double kFooterMm = 8.0;
 constexpr int kFontPoints = 9;
@@ -101,4 +102,16 @@ std::vector<QImage> reportPageImages(const std::string& html, int dotsPerInch) {
         pages.push_back(std::move(image));
     }
     return pages;
+}
+
+std::string installationReportPdf(const InstallationRecord& record, const ReportChoices& choices) {
+    return reportPdf(installationReportHtml(record, choices), kReportTitle);
+}
+
+ReportChoices automaticReportChoices() {
+    return {rememberedInstallationDetails(), true};
+}
+
+std::string automaticReportPdf(const InstallationRecord& record) {
+    return installationReportPdf(record, automaticReportChoices());
 }

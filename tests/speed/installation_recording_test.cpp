@@ -1,9 +1,15 @@
 // The record each Apply leaves, built by observing real searches on the simulated pair, and the
 // page's Report... button that saves it.
+#include "platform/modal_runner.h"
+#include "res/control_ids.h"
 #include "speed/configuration_fixture.h"
 #include "speed/installation_recording.h"
 #include "speed/installation_report.h"
+#include "speed/report_details_dialog.h"
+#include "speed/report_pdf.h"
 
+#include <QCheckBox>
+#include <QLineEdit>
 #include <gtest/gtest.h>
 
 namespace speedtest {
@@ -16,6 +22,16 @@ struct InstallationRecordingTest : ConfigurationFixture {
         ConfigurationFixture::SetUp();
         ::setenv("TZ", "UTC0", 1);
         ::tzset();
+        // The details dialog shows, the test acts in it, and OK ends it unless the test did.
+        platform::setModalRunner([this](QDialog& dialog) {
+            auto& details = dynamic_cast<ReportDetailsDialog&>(dialog);
+            details.show();
+            detailsAtStart_.push_back(details.choices());
+            inDetails_(details);
+            if (details.isVisible())
+                details.control<QPushButton>(res::ids::report_details::kOk)->click();
+            return details.result();
+        });
     }
     void TearDown() override {
         ::unsetenv("TZ");
@@ -23,6 +39,8 @@ struct InstallationRecordingTest : ConfigurationFixture {
         ConfigurationFixture::TearDown();
     }
     ::InstallationRecording recording_;
+    std::function<void(ReportDetailsDialog&)> inDetails_ = [](ReportDetailsDialog&) {};
+    std::vector<ReportChoices> detailsAtStart_;
 };
 
 // Downstream 11.38: upstream 5.69 does not train, 2.84 reads 3 dB at the P side, 1.90 counts
@@ -105,6 +123,62 @@ TEST_F(InstallationRecordingTest, ReportButtonSavesTheLastRecordWhereTheUserSays
     EXPECT_EQ(saveQuestions_[0].filter, "PDF files (*.pdf)");
     EXPECT_EQ(testsupport::readFile(*saveAnswer_).substr(0, 5), "%PDF-");
     EXPECT_EQ(pair_->commandLog().size(), sentBefore);
+}
+
+std::string joined(const InstallationDetails& details) {
+    return details.site + "|" + details.circuit + "|" + details.installer;
+}
+
+// Each Report... asks for the details first, starting with the last ones given and the trace
+// ticked. OK remembers the lines without their surrounding blanks and saves the report as chosen;
+// Cancel asks nothing more, writes nothing and remembers nothing. The automatic report takes the
+// remembered details and always the trace.
+TEST_F(InstallationRecordingTest, ReportAsksForDetailsAndRemembersThem) {
+    openPage();
+    page_->applyButton->click();
+    EXPECT_EQ(takeBoxTexts(), Texts{"Configuration saved"});
+    struct Step {
+        const char* typed; // site|circuit|installer
+        bool trace;
+        bool ok;
+        const char* startsWith; // the lines as the dialog starts
+        const char* remembered;
+    };
+    const Step steps[] = {
+        {" Mill Rd 4 | |Ann", true, true, "||", "Mill Rd 4||Ann"},
+        {"Elm St|C-77|Ann", true, false, "Mill Rd 4||Ann", "Mill Rd 4||Ann"},
+        {"Mill Rd 4|C-78|Ann", false, true, "Mill Rd 4||Ann", "Mill Rd 4|C-78|Ann"}};
+    namespace ids = res::ids::report_details;
+    std::vector<long> pages;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.typed);
+        const std::size_t asked = saveQuestions_.size();
+        saveAnswer_ = folder_.file("report" + std::to_string(asked) + ".pdf");
+        inDetails_ = [&step](ReportDetailsDialog& dialog) {
+            const QStringList lines = QString(step.typed).split(u'|');
+            for (int i = 0; i < 3; ++i) {
+                dialog.control<QLineEdit>(ids::kSite + i)->clear();
+                QTest::keyClicks(dialog.control<QLineEdit>(ids::kSite + i), lines[i]);
+            }
+            dialog.control<QCheckBox>(ids::kTrace)->setChecked(step.trace);
+            if (!step.ok)
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+        };
+        page_->reportButton->click();
+        EXPECT_EQ(joined(detailsAtStart_.back().details), step.startsWith);
+        EXPECT_TRUE(detailsAtStart_.back().withTrace);
+        EXPECT_EQ(joined(rememberedInstallationDetails()), step.remembered);
+        EXPECT_EQ(saveQuestions_.size(), asked + (step.ok ? 1 : 0));
+        const std::string pdf = testsupport::readFile(*saveAnswer_);
+        EXPECT_EQ(pdf.empty(), !step.ok);
+        if (step.ok)
+            pages.push_back(countOf(pdf, "/Type /Page") - countOf(pdf, "/Type /Pages"));
+    }
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_GT(pages[0], pages[1]); // the Apply's trace runs over pages of its own
+    const ReportChoices automatic = automaticReportChoices();
+    EXPECT_EQ(joined(automatic.details), "Mill Rd 4|C-78|Ann");
+    EXPECT_TRUE(automatic.withTrace);
 }
 
 } // namespace

@@ -116,14 +116,21 @@ InstallationRecord sampleRecord() {
     return record;
 }
 
-// Labels and trace come from the file and the unit: they go in escaped, and a reading the search
-// did not make shows as "-". A ratio is rounded down so a refused one never reads 6.00 dB.
-// The whole page is data/sample_report.html, as the code wrote it once; the fragments are by hand.
+// Labels, details and trace come from the file, the installer and the unit: they go in escaped,
+// and a reading the search did not make or a detail not given shows as "-". A ratio is rounded
+// down so a refused one never reads 6.00 dB. The whole page is data/sample_report.html, as the
+// code wrote it once; the fragments are by hand.
 TEST(InstallationReportHtml, HoldsTheRunEscaped) {
-    const std::string html = installationReportHtml(sampleRecord());
+    const ReportChoices choices{{"Mill <Rd> & Co", "", "Zo\xc3\xab"}};
+    const std::string html = installationReportHtml(sampleRecord(), choices);
     EXPECT_EQ(html, testsupport::readFile(QUILLON_SPEED_DATA "/sample_report.html"));
     for (const char* part :
-         {"<td>2026-03-01 09:00:00 UTC+01:00</td>", "<td>2026-03-01 10:02:05 UTC+02:00</td>",
+         {"<h1>Installation report</h1>\n<table class=\"facts\">\n"
+          "<tr><th align=\"left\">Site</th><td>Mill &lt;Rd&gt; &amp; Co</td></tr>\n"
+          "<tr><th align=\"left\">Circuit</th><td>-</td></tr>\n"
+          "<tr><th align=\"left\">Installer</th><td>Zo\xc3\xab</td></tr>\n"
+          "<tr><th align=\"left\">Started</th>",
+          "<td>2026-03-01 09:00:00 UTC+01:00</td>", "<td>2026-03-01 10:02:05 UTC+02:00</td>",
           "<td>&lt;&amp;&gt;</td><td>58</td><td>00</td><td>b7</td>",
           "<td>6.00 dB</td><td>5.99 dB</td><td>-</td><td>-</td><td>SNR below 6 dB on S side</td>",
           "<td>no noise</td><td>0</td><td>0</td><td>Passed</td><td>21.0 s</td>", "<td>61.2 s</td>",
@@ -134,6 +141,18 @@ TEST(InstallationReportHtml, HoldsTheRunEscaped) {
     InstallationRecord latin1 = sampleRecord();
     latin1.upMax.label = latin1.attempts[0].upLabel = "1.42\xb5";
     EXPECT_EQ(countOf(installationReportHtml(latin1), "<td>1.42\xc2\xb5</td>"), 2u);
+}
+
+// The trace appendix is the installer's choice; nothing else of the report depends on it.
+TEST(InstallationReportHtml, LeavesTheTraceOutWhenNotChosen) {
+    const InstallationRecord record = sampleRecord();
+    const std::string with = installationReportHtml(record, {{}, true});
+    const std::string without = installationReportHtml(record, {{}, false});
+    const std::size_t begin = with.find("<h2>Appendix: trace of the run</h2>\n<pre>");
+    const std::size_t end = with.find("</pre>\n", begin);
+    ASSERT_NE(end, std::string::npos);
+    EXPECT_EQ(without, with.substr(0, begin) + with.substr(end + 7));
+    EXPECT_EQ(countOf(without, "Appendix") + countOf(without, "<pre>"), 0u);
 }
 
 TEST(InstallationReportHtml, SaysWhenTheSearchTriedNothing) {

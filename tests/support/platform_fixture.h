@@ -4,6 +4,7 @@
 #include "platform/seams.h"
 #include "platform/virtual_clock.h"
 #include "platform/window_seams.h"
+#include "support/work_folder.h"
 
 #include <exception>
 #include <functional>
@@ -53,8 +54,9 @@ inline std::optional<int> exitStatusOf(const std::function<void()>& action) {
 
 // Replaces the platform seams for the length of a test: a virtual clock, a trace and message-box
 // recorder, save questions answered by saveAnswer_, no system ports, an exit that throws
-// TestExit. The whole set in force before comes back afterwards, with the initial console state.
-// A test fails on every box it did not take with takeBoxes().
+// TestExit, settings of its own that start empty. The whole set in force before comes back
+// afterwards, with the initial console state. A test fails on every box it did not take with
+// takeBoxes().
 class PlatformFixture : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -75,6 +77,7 @@ protected:
             return saveAnswer_;
         };
         seams.portLister = [] { return std::vector<platform::SystemPort>{}; };
+        seams.settingsFile = settingsFolder_.file("settings.ini");
         saved_ = platform::exchangeSeams(std::move(seams));
     }
     void TearDown() override {
@@ -101,6 +104,7 @@ protected:
     std::vector<RecordedSaveQuestion> saveQuestions_;
 
 private:
+    const WorkFolder settingsFolder_;
     platform::Seams saved_;
 };
 
