@@ -143,26 +143,30 @@ TEST_F(ConfigurationFixture, ApplyTriesThePairsInOrderAndEndsAsItShould) {
 TEST_F(ConfigurationFixture, CheckSnrAndLoadConfigurationTalkToEachSideInTurn) {
     useFile("1.42;68;00;b7\nk7;6e;00;b7;\nnone;zz;00;b7;\n$DOWNSTREAM\n1.90;58;00;4b;\n3.79;54;00;"
             "4b;\n");
-    // Upstream profile, P and S readings, register without value, result, reads of 8c99. No
-    // reading, constellation 7 (no reference ratio) or a code without a digit fails.
+    // Upstream profile, P and S readings, register without value (or the S side out of reach),
+    // result, reads of 8c99. No reading, constellation 7 (no reference ratio), a code without a
+    // digit or an S side that cannot be reached fails.
     const std::vector<std::tuple<int, std::uint32_t, std::uint32_t, const char*, int, long>> cases =
         {{0, 2630267, 2630267, "", 1, 2},
          {0, 2630268, 2630267, "", 0, 1},
          {0, 2630267, 2630268, "", 0, 2},
          {0, 1, 1, "8c99", 0, 1},
          {1, 1, 1, "", 0, 1},
-         {2, 1, 1, "", 0, 1}};
+         {2, 1, 1, "", 0, 1},
+         {0, 1, 1, "unreachable", 0, 1}};
     for (const auto& [us, p, s, noValueRegister, result, reads] : cases) {
         SCOPED_TRACE(testing::Message() << us << " " << p << " " << s << noValueRegister);
         pair_->fixRegister(Side::P, 0x8c99, p);
         pair_->fixRegister(Side::S, 0x8c99, s);
-        pair_->faults().noValueRegister = noValueRegister;
+        pair_->faults().remoteUnreachable = noValueRegister == std::string("unreachable");
+        pair_->faults().noValueRegister = pair_->faults().remoteUnreachable ? "" : noValueRegister;
         const std::size_t before = pair_->commandLog().size();
         EXPECT_EQ(search_.CheckSnr(us, 0), result);
         EXPECT_EQ(countOf(sentSince(before), "rd 8c99, 3"), reads);
         EXPECT_EQ(pair_->addressedUnit(), Side::P);
         EXPECT_EQ(shown_.status, "Checking signal/noise ratio...");
     }
+    pair_->faults().remoteUnreachable = false;
     // Each side is judged with the code it receives: 20000000 is 6.19 dB for the downstream code 54
     // and would fail for the upstream code 68.
     pair_->fixRegister(Side::S, 0x8c99, 20000000);
