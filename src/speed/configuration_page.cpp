@@ -6,7 +6,7 @@
 #include "res/control_ids.h"
 #include "res/templates.h"
 #include "speed/installation_report.h"
-#include "speed/report_pdf.h"
+#include "speed/report_journal.h"
 #include "speed/speed_profile_file.h"
 
 #include <QComboBox>
@@ -18,8 +18,6 @@
 namespace {
 
 namespace ids = res::ids::configuration;
-
-constexpr char kReportTitle[] = "Installation report";
 
 void setBoxText(QLineEdit* box, const std::string& text) {
     if (box != nullptr)
@@ -221,6 +219,9 @@ void CSet::runStarted(const SearchRun& /*run*/) {
 
 void CSet::runEnded(const std::string& /*trace*/) {
     reportButton->setEnabled(true);
+    // The recording observes the search before the page: the record is this run's.
+    if (const std::optional<InstallationRecord>& record = installationRecord())
+        journalInstallationReport(*record);
 }
 
 void CSet::refreshControls() {
@@ -235,7 +236,7 @@ void CSet::OnReport() {
     const std::optional<InstallationRecord>& record = installationRecord();
     if (!record)
         return;
-    platform::saveToChosenFile(
-        this, "Save installation report", reportFileName(*record), "PDF files (*.pdf)", "report",
-        [&record] { return reportPdf(installationReportHtml(*record), kReportTitle); });
+    platform::saveToChosenFile(this, "Save installation report", reportFileName(*record),
+                               "PDF files (*.pdf)", "report",
+                               [&record] { return installationReportPdf(*record); });
 }

@@ -101,4 +101,18 @@ TEST_F(StartUpOverPtyDeathTest, HangUpShowsTheFatalBoxAndExitsWithStatusOne) {
                 "Fatal Error: Communication error:");
 }
 
+// The process's real end flushes the journal first: its trace ends with the failure lines.
+TEST_F(StartUpOverPtyDeathTest, HangUpEndsTheJournalsTraceWithTheFailureLines) {
+    startSimulator({"--attached", "p", "--fault", "hangup@2"});
+    const testsupport::WorkFolder parent;
+    ::setenv("QUILLON_JOURNAL_DIR", parent.path().c_str(), 1);
+    platform::seams().messageBox = {};
+    platform::seams().exit = {};
+    EXPECT_EXIT(runConfigurator(), ::testing::ExitedWithCode(1), "journal: .*\nFatal Error:");
+    ::setenv("QUILLON_JOURNAL_DIR", "off", 1);
+    const auto run = std::filesystem::directory_iterator(parent.path())->path();
+    const std::string trace = testsupport::readFile(run / "trace.txt");
+    EXPECT_EQ(trace, "\n\r\nL>\r\ncommunication error\r\n\r\nSendCommand failed\r\n");
+}
+
 } // namespace
