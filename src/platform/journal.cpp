@@ -31,6 +31,7 @@ namespace {
 using SteadyClock = std::chrono::steady_clock;
 
 constexpr auto kSyncInterval = std::chrono::seconds(5);
+constexpr auto kGatherTime = std::chrono::milliseconds(2);
 // How long the end of the program waits for a disk that does not answer.
 constexpr auto kFlushWaitLimit = std::chrono::seconds(10);
 
@@ -104,14 +105,14 @@ std::string sizeText(std::uint64_t bytes) {
 
 } // namespace
 
+// File work besides appends, done in the order it was handed in.
 struct Journal::Job {
-    enum Kind { Append, WholeFile, Prune, Sync } kind = Append;
-    std::size_t file = 0;
+    enum Kind { WholeFile, Prune, Sync } kind = Sync;
     std::string name; // of a whole file
     std::string bytes;
 };
 
-// The thread that does all the file work of a journal, in the order it was handed in.
+// The thread that does all the file work of a journal.
 class Journal::Writer {
 public:
     Writer(fs::path folder, JournalLimits limits)
@@ -130,11 +131,21 @@ public:
 
     bool failed() const { return failed_.load(std::memory_order_relaxed); }
 
-    // Hands the job over; the writer is woken only when it waits for work, so a burst of appends
-    // costs one wake-up.
+    // Hands bytes over: a copy into the file's buffer. The writer is woken only when it waits
+    // for work, so a burst of appends costs one wake-up.
+    void append(std::size_t file, std::string_view bytes) {
+        std::unique_lock lock(mutex_);
+        const bool idle = !busy_ && !hasWork();
+        incoming_[file].append(bytes);
+        lock.unlock();
+        if (idle)
+            wake_.notify_one();
+    }
+
+    // Hands a job over; returns its number for waitFor.
     std::uint64_t push(Job job) {
         std::unique_lock lock(mutex_);
-        const bool idle = queue_.empty() && !busy_;
+        const bool idle = !busy_ && !hasWork();
         queue_.push_back(std::move(job));
         const std::uint64_t number = ++pushed_;
         lock.unlock();
@@ -158,21 +169,29 @@ private:
         std::unique_lock lock(mutex_);
         for (;;) {
             busy_ = false;
-            if (queue_.empty() && !stopping_) {
+            if (!hasWork() && !stopping_) {
                 if (anyDirty())
                     wake_.wait_until(lock, lastSync_ + kSyncInterval);
                 else
                     wake_.wait(lock);
             }
-            if (queue_.empty() && stopping_)
+            if (!hasWork() && stopping_)
                 return;
             busy_ = true;
+            // The console hands its trace in pieces a few microseconds apart: gathering them for
+            // a moment costs one wake-up and one write for all of them.
+            lock.unlock();
+            std::this_thread::sleep_for(kGatherTime);
+            lock.lock();
             std::deque<Job> batch = std::exchange(queue_, {});
+            for (std::size_t file = 0; file < kJournalFileCount; ++file)
+                std::swap(pending_[file], incoming_[file]);
             std::function<void()> beforeWrite = beforeWrite_;
             lock.unlock();
+            // Appends handed in before a flush are among these, so they go first.
+            writePending(beforeWrite);
             for (Job& job : batch)
                 process(job, beforeWrite);
-            writePending(beforeWrite);
             if (anyDirty() && SteadyClock::now() - lastSync_ >= kSyncInterval)
                 syncAll();
             lock.lock();
@@ -185,29 +204,25 @@ private:
         if (failed())
             return;
         switch (job.kind) {
-        case Job::Append:
-            // Pieces of one file in a batch go to the system together, in their order.
-            pending_[job.file] += job.bytes;
-            return;
         case Job::WholeFile:
-            writePending(beforeWrite);
             writeWholeFile(job, beforeWrite);
             return;
         case Job::Prune:
             pruneRunFolders(folder_.parent_path(), folder_, limits_);
             return;
         case Job::Sync:
-            writePending(beforeWrite);
             syncAll();
             return;
         }
     }
 
+    // Each file's pieces of the batch go to the system together, in their order; the buffers
+    // keep their room for the next batch.
     void writePending(const std::function<void()>& beforeWrite) {
         for (std::size_t file = 0; file < kJournalFileCount; ++file) {
-            std::string bytes = std::exchange(pending_[file], {});
-            if (!bytes.empty() && !failed())
-                appendToFile(file, bytes, beforeWrite);
+            if (!pending_[file].empty() && !failed())
+                appendToFile(file, pending_[file], beforeWrite);
+            pending_[file].clear();
         }
     }
 
@@ -250,6 +265,12 @@ private:
         }
     }
 
+    // With the mutex held.
+    bool hasWork() const {
+        return !queue_.empty() || !incoming_[0].empty() || !incoming_[1].empty() ||
+               !incoming_[2].empty();
+    }
+
     bool anyDirty() const { return dirty_[0] || dirty_[1] || dirty_[2]; }
 
     void syncAll() {
@@ -288,6 +309,7 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     std::condition_variable done_;
+    std::string incoming_[kJournalFileCount];
     std::deque<Job> queue_;
     std::uint64_t pushed_ = 0;
     std::uint64_t finished_ = 0;
@@ -298,7 +320,10 @@ private:
 };
 
 Journal::Journal(const std::string& parent, std::int64_t startWallMs, JournalLimits limits)
-    : limits_(limits) {
+    : limits_(limits),
+      traceLastLine_("\r\n[The journal stops this trace here: the run has reached the journal's "
+                     "limit of " +
+                     sizeText(limits.keptBytes) + ". The CSV files go on.]\r\n") {
     std::error_code error;
     const fs::path folder = makeRunFolder(parent, runFolderName(startWallMs), error);
     if (folder.empty()) {
@@ -309,7 +334,7 @@ Journal::Journal(const std::string& parent, std::int64_t startWallMs, JournalLim
     }
     folder_ = folder.string();
     writer_ = std::make_unique<Writer>(folder, limits);
-    enqueue({Job::Prune, 0, {}, {}});
+    writer_->push({Job::Prune, {}, {}});
 }
 
 Journal::~Journal() {
@@ -320,18 +345,13 @@ bool Journal::active() const {
     return writer_ && !writer_->failed();
 }
 
-void Journal::enqueue(Job job) {
-    if (active())
-        writer_->push(std::move(job));
-}
-
 void Journal::append(JournalFile file, std::string_view bytes) {
     if (bytes.empty() || !active())
         return;
     if (file == JournalFile::Trace)
         return appendTrace(bytes);
     runBytes_ += bytes.size();
-    enqueue({Job::Append, static_cast<std::size_t>(file), {}, std::string(bytes)});
+    writer_->append(static_cast<std::size_t>(file), bytes);
 }
 
 // A run that reaches the limit on its own keeps polling into its CSV files; its trace ends with
@@ -339,15 +359,12 @@ void Journal::append(JournalFile file, std::string_view bytes) {
 void Journal::appendTrace(std::string_view bytes) {
     if (traceStopped_)
         return;
-    const std::string last = "\r\n[The journal stops this trace here: the run has reached the "
-                             "journal's limit of " +
-                             sizeText(limits_.keptBytes) + ". The CSV files go on.]\r\n";
-    if (runBytes_ + bytes.size() + last.size() > limits_.keptBytes) {
+    if (runBytes_ + bytes.size() + traceLastLine_.size() > limits_.keptBytes) {
         traceStopped_ = true;
-        bytes = last;
+        bytes = traceLastLine_;
     }
     runBytes_ += bytes.size();
-    enqueue({Job::Append, static_cast<std::size_t>(JournalFile::Trace), {}, std::string(bytes)});
+    writer_->append(static_cast<std::size_t>(JournalFile::Trace), bytes);
 }
 
 void Journal::appendRow(JournalFile file, std::string_view header, std::string_view row) {
@@ -359,13 +376,15 @@ void Journal::appendRow(JournalFile file, std::string_view header, std::string_v
 }
 
 void Journal::writeFile(const std::string& name, std::string bytes) {
+    if (!active())
+        return;
     runBytes_ += bytes.size();
-    enqueue({Job::WholeFile, 0, name, std::move(bytes)});
+    writer_->push({Job::WholeFile, name, std::move(bytes)});
 }
 
 void Journal::flush() {
     if (writer_)
-        writer_->waitFor(writer_->push({Job::Sync, 0, {}, {}}));
+        writer_->waitFor(writer_->push({Job::Sync, {}, {}}));
 }
 
 void Journal::setBeforeWrite(std::function<void()> hook) {

@@ -54,11 +54,11 @@ private:
     struct Job;
     class Writer;
 
-    void enqueue(Job job);
     void appendTrace(std::string_view bytes);
 
     std::string folder_;
     JournalLimits limits_;
+    std::string traceLastLine_;  // what ends a trace stopped at the limit
     std::uint64_t runBytes_ = 0; // bytes handed in for this run
     bool traceStopped_ = false;
     bool rowsStarted_[kJournalFileCount] = {};
