@@ -1,8 +1,11 @@
 // The record each Apply leaves, built by observing real searches on the simulated pair, and the
 // page's Report... button that saves it.
+#include "platform/journal.h"
 #include "speed/configuration_fixture.h"
 #include "speed/installation_recording.h"
 #include "speed/installation_report.h"
+#include "speed/report_journal.h"
+#include "support/work_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -105,6 +108,29 @@ TEST_F(InstallationRecordingTest, ReportButtonSavesTheLastRecordWhereTheUserSays
     EXPECT_EQ(saveQuestions_[0].filter, "PDF files (*.pdf)");
     EXPECT_EQ(testsupport::readFile(*saveAnswer_).substr(0, 5), "%PDF-");
     EXPECT_EQ(pair_->commandLog().size(), sentBefore);
+}
+
+// Each Apply that keeps a record leaves its report in the journal, unasked, named by its end.
+TEST_F(InstallationRecordingTest, JournalKeepsTheReportOfEachApplyThatKeepsARecord) {
+    const testsupport::WorkFolder parent;
+    platform::Journal journal(parent.path().string(), platform::wallTimeMs());
+    platform::seams().journal = &journal;
+    openPage();
+    page_->applyButton->click();
+    pair_->setAttached(sim::Side::S);
+    page_->applyButton->click(); // refused at its checks: no record, no report
+    EXPECT_EQ(takeBoxTexts(),
+              (Texts{"Configuration saved", "P side must be connected to start this procedure"}));
+    journal.flush();
+    std::vector<std::string> reports;
+    for (const auto& entry : std::filesystem::directory_iterator(journal.folder()))
+        reports.push_back(entry.path().filename().string());
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0], journalReportName(*page_->installationRecord()));
+    EXPECT_TRUE(reports[0].starts_with("report-2026-03-01-")) << reports[0];
+    const std::string pdf =
+        testsupport::readFile(std::filesystem::path(journal.folder()) / reports[0]);
+    EXPECT_TRUE(pdf.starts_with("%PDF-") && pdf.ends_with("%%EOF\n")) << pdf.size();
 }
 
 } // namespace
