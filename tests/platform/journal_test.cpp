@@ -5,19 +5,15 @@
 
 #include <algorithm>
 #include <csignal>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
 using platform::Journal;
 using platform::JournalFile;
-using platform::JournalLimits;
 using testsupport::readFile;
 using testsupport::WorkFolder;
 using Names = std::vector<std::string>;
@@ -32,56 +28,35 @@ Names entriesOf(const fs::path& folder) {
     return names;
 }
 
-// Rows whole: every line of the file ends in CRLF.
-bool wholeLines(const std::string& text) {
-    return text.empty() || text.ends_with("\r\n");
-}
-
-TEST(Journal, KeepsEachFileAsHandedInWithOneHeaderAndWholeReports) {
-    WorkFolder parent;
-    std::string folder;
-    {
-        Journal journal(parent.path().string(), kStartMs);
-        Journal sameSecond(parent.path().string(), kStartMs);
-        EXPECT_EQ(sameSecond.folder(), journal.folder() + "-2");
-        folder = journal.folder();
-        journal.append(JournalFile::Trace, "rd 8c70\n");
-        journal.append(JournalFile::Trace, std::string_view("\r\n8c70 : \0ef", 12));
-        journal.appendRow(JournalFile::Vdsl, "Time,SNR\r\n", "t1,1.00\r\n");
-        journal.appendRow(JournalFile::Ethernet, "Time,FCS\r\n", "t1,3\r\n");
-        journal.appendRow(JournalFile::Vdsl, "Time,SNR\r\n", "t2,\r\n");
-        journal.writeFile("report-1.pdf", "%PDF-1.4 whole");
-    }
-    EXPECT_TRUE(fs::path(folder).filename().string().starts_with("2030-"));
-    EXPECT_EQ(entriesOf(folder), (Names{"ethernet.csv", "report-1.pdf", "trace.txt", "vdsl.csv"}));
-    EXPECT_EQ(readFile(fs::path(folder) / "trace.txt"),
-              std::string("rd 8c70\n\r\n8c70 : \0ef", 20));
-    EXPECT_EQ(readFile(fs::path(folder) / "vdsl.csv"), "Time,SNR\r\nt1,1.00\r\nt2,\r\n");
-    EXPECT_EQ(readFile(fs::path(folder) / "ethernet.csv"), "Time,FCS\r\nt1,3\r\n");
-    EXPECT_EQ(readFile(fs::path(folder) / "report-1.pdf"), "%PDF-1.4 whole");
-}
-
-// A run that passes the limit alone: the trace ends with a line that says so, the rows go on.
-TEST(Journal, RunAtItsLimitStopsTheTraceWithALastLineAndKeepsTheRows) {
+// A run that passes its limit alone ends its trace with a line that says so; the rows go on.
+TEST(Journal, KeepsEachFileAsHandedInAndStopsOnlyTheTraceAtTheRunsLimit) {
     WorkFolder parent;
     Journal journal(parent.path().string(), kStartMs, {30, 300});
-    const std::string line(100, 'x');
-    journal.append(JournalFile::Trace, line);
-    journal.appendRow(JournalFile::Vdsl, "H\r\n", "r1\r\n");
-    journal.append(JournalFile::Trace, line);
+    EXPECT_EQ(Journal(parent.path().string(), kStartMs).folder(), journal.folder() + "-2");
+    journal.append(JournalFile::Trace, std::string_view("8c70 : \0ef", 10));
+    journal.appendRow(JournalFile::Vdsl, "Time,SNR\r\n", "t1,1.00\r\n");
+    journal.appendRow(JournalFile::Ethernet, "Time,FCS\r\n", "t1,3\r\n");
+    journal.writeFile("report-1.pdf", "%PDF-1.4 whole");
+    journal.append(JournalFile::Trace, std::string(250, 'x'));
     journal.append(JournalFile::Trace, "after the limit");
-    journal.appendRow(JournalFile::Vdsl, "H\r\n", "r2\r\n");
+    journal.appendRow(JournalFile::Vdsl, "Time,SNR\r\n", "t2,\r\n");
     journal.flush();
-    const std::string trace = readFile(fs::path(journal.folder()) / "trace.txt");
-    EXPECT_TRUE(trace.starts_with(line + "\r\n[The journal stops this trace here")) << trace;
-    EXPECT_TRUE(trace.ends_with("limit of 300 bytes. The CSV files go on.]\r\n")) << trace;
-    EXPECT_EQ(readFile(fs::path(journal.folder()) / "vdsl.csv"), "H\r\nr1\r\nr2\r\n");
+    const fs::path folder = journal.folder();
+    EXPECT_TRUE(folder.filename().string().starts_with("2030-"));
+    EXPECT_EQ(entriesOf(folder), (Names{"ethernet.csv", "report-1.pdf", "trace.txt", "vdsl.csv"}));
+    EXPECT_EQ(readFile(folder / "trace.txt"), std::string("8c70 : \0ef", 10) +
+                                                  "\r\n[The journal stops this trace here: the run "
+                                                  "has reached the journal's limit of 300 bytes. "
+                                                  "The CSV files go on.]\r\n");
+    EXPECT_EQ(readFile(folder / "vdsl.csv"), "Time,SNR\r\nt1,1.00\r\nt2,\r\n");
+    EXPECT_EQ(readFile(folder / "ethernet.csv"), "Time,FCS\r\nt1,3\r\n");
+    EXPECT_EQ(readFile(folder / "report-1.pdf"), "%PDF-1.4 whole");
 }
 
 struct RetentionCase {
     const char* name;
     std::vector<std::pair<const char*, std::size_t>> runs; // folder and bytes, any order
-    JournalLimits limits;
+    platform::JournalLimits limits;
     Names kept; // besides the current run
 };
 
@@ -94,55 +69,43 @@ TEST_P(JournalRetention, RemovesTheOldestRunsBeyondTheLimitsNeverTheCurrent) {
         parent.write(std::string(name) + "/trace.txt", std::string(bytes, 't'));
     }
     Journal journal(parent.path().string(), kStartMs, GetParam().limits);
-    journal.append(JournalFile::Trace, "the current run");
     journal.flush();
     Names kept = entriesOf(parent.path());
     EXPECT_EQ(std::erase(kept, fs::path(journal.folder()).filename().string()), 1u);
     EXPECT_EQ(kept, GetParam().kept);
 }
 
+constexpr const char* kDay1 = "2026-01-01-090000";
+constexpr const char* kDay2 = "2026-01-02-090000";
+constexpr const char* kDay3 = "2026-01-03-090000";
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, JournalRetention,
     ::testing::Values(
-        RetentionCase{"ByCount",
-                      {{"2026-01-03-090000", 10},
-                       {"2026-01-01-090000", 10},
-                       {"2026-01-04-090000", 10},
-                       {"2026-01-02-090000", 10}},
-                      {3, 1000},
-                      {"2026-01-03-090000", "2026-01-04-090000"}},
         RetentionCase{
-            "BySize",
-            {{"2026-01-01-090000", 300}, {"2026-01-02-090000", 300}, {"2026-01-03-090000", 300}},
-            {30, 700},
-            {"2026-01-02-090000", "2026-01-03-090000"}},
+            "ByCount", {{kDay2, 10}, {kDay1, 10}, {kDay3, 10}}, {3, 1000}, {kDay2, kDay3}},
+        RetentionCase{
+            "BySize", {{kDay1, 300}, {kDay2, 300}, {kDay3, 300}}, {30, 700}, {kDay2, kDay3}},
         // A large run goes, and so does every older one, however small.
-        RetentionCase{
-            "OlderRunsGoOnceOneDoesNotFit",
-            {{"2026-01-03-090000", 100}, {"2026-01-02-090000", 900}, {"2026-01-01-090000", 10}},
-            {30, 500},
-            {"2026-01-03-090000"}},
+        RetentionCase{"OlderRunsGoOnceOneDoesNotFit",
+                      {{kDay3, 100}, {kDay2, 900}, {kDay1, 10}},
+                      {30, 500},
+                      {kDay3}},
         RetentionCase{"ASuffixIsTheLaterRunAndOtherFoldersStay",
-                      {{"2026-01-01-090000-2", 10}, {"2026-01-01-090000", 10}, {"notes", 10}},
+                      {{"2026-01-01-090000-2", 10}, {kDay1, 10}, {"notes", 10}},
                       {2, 1000},
                       {"2026-01-01-090000-2", "notes"}}),
     [](const ::testing::TestParamInfo<RetentionCase>& test) { return test.param.name; });
 
-class JournalEnvironment : public ::testing::Test {
-protected:
-    void TearDown() override { ::setenv("QUILLON_JOURNAL_DIR", "off", 1); }
-};
-
-TEST_F(JournalEnvironment, OffMakesNothingAndAFolderTakesTheRunsAnnounced) {
-    ::setenv("QUILLON_JOURNAL_DIR", "off", 1);
-    ::testing::internal::CaptureStderr();
+TEST(Journal, OffMakesNothingAndAFolderTakesTheRunsAnnounced) {
+    ::testing::internal::CaptureStderr(); // the test main turned it off
     EXPECT_EQ(platform::startRunJournal(kStartMs), nullptr);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-
     WorkFolder parent;
     ::setenv("QUILLON_JOURNAL_DIR", parent.file("runs").c_str(), 1);
     ::testing::internal::CaptureStderr();
     const std::unique_ptr<Journal> journal = platform::startRunJournal(kStartMs);
+    ::setenv("QUILLON_JOURNAL_DIR", "off", 1);
     ASSERT_NE(journal, nullptr);
     EXPECT_EQ(fs::path(journal->folder()).parent_path(), parent.path() / "runs");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "journal: " + journal->folder() + "\n");
@@ -165,13 +128,12 @@ TEST(Journal, FolderRemovedWhileRunningWarnsOnceAndStops) {
                   " (No such file or directory); no more is kept there this run\n");
 }
 
-// The bodies of the children of the death tests: status 0 when the journal gave up as it should.
+// The children of the death tests end with 0 when the journal gave up as it should.
 [[noreturn]] void journalUnderReadOnlyParent(const fs::path& parent) {
     // Permissions do not hold for root: the child gives that up before it tries.
     if (::geteuid() == 0 && ::setuid(65534) != 0)
         std::_Exit(3);
-    const Journal journal(parent.string(), kStartMs);
-    std::_Exit(journal.active() ? 1 : 0);
+    std::_Exit(Journal(parent.string(), kStartMs).active() ? 1 : 0);
 }
 
 [[noreturn]] void journalOnAFillingDisk(const fs::path& parent) {
@@ -193,9 +155,8 @@ TEST(JournalDeathTest, ReadOnlyParentWarnsAndTheRunGoesOnWithoutIt) {
     WorkFolder work;
     const fs::path readOnly = work.path() / "read-only";
     fs::create_directory(readOnly);
-    fs::permissions(work.path(), fs::perms::owner_all | fs::perms::others_exec);
-    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::owner_exec |
-                                  fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(work.path(), fs::perms::others_exec, fs::perm_options::add);
+    fs::permissions(readOnly, fs::perms::owner_write, fs::perm_options::remove);
     EXPECT_EXIT(journalUnderReadOnlyParent(readOnly / "journal"), ::testing::ExitedWithCode(0),
                 "journal: cannot make a folder in .*/read-only/journal \\(Permission denied\\)");
 }
@@ -210,7 +171,7 @@ TEST(JournalDeathTest, FullDiskKeepsWholeRowsAndWarnsOnce) {
     const std::string rows = readFile(parent.path() / runs[0] / "vdsl.csv");
     EXPECT_GT(rows.size(), 100u);
     EXPECT_LE(rows.size(), 1000u);
-    EXPECT_TRUE(wholeLines(rows)) << rows;
+    EXPECT_TRUE(rows.ends_with("\r\n")) << rows;
 }
 
 } // namespace
