@@ -10,6 +10,7 @@
 // Run: build-release/bench/quillon_bench_journal [polls per round (default 300)]
 
 #include "app/trace_window.h"
+#include "headless_seams.h"
 #include "link/console_state.h"
 #include "monitor/vdsl_status_page.h"
 #include "platform/journal.h"
@@ -114,13 +115,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     platform::installWindowSeams();
     const int polls = argc > 1 ? std::atoi(argv[1]) : 300;
-    platform::setWindowTimerBackend(
-        {[](platform::WindowHandle, unsigned id, unsigned) { return id; },
-         [](platform::WindowHandle, unsigned) { return true; }});
-    platform::setMessageBoxHandler(
-        [](platform::WindowHandle, const std::string& text, const std::string& caption) {
-            std::fprintf(stderr, "box [%s] %s\n", caption.c_str(), text.c_str());
-        });
+    installHeadlessSeams();
     Rig rig;
     rig.poll(50); // warm-up
 
