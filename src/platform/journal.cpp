@@ -3,6 +3,7 @@
 #include "platform/seams.h"
 
 #include <QStandardPaths>
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -15,6 +16,7 @@
 #include <sys/stat.h>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #ifdef _WIN32
 #include <io.h>
@@ -103,6 +105,53 @@ std::string sizeText(std::uint64_t bytes) {
     return std::to_string(bytes) + " bytes";
 }
 
+// Bytes handed in for one file, kept in blocks that never move once filled: an append costs the
+// same however much waits for a slow disk (one growing string would copy it all now and then).
+class Blocks {
+public:
+    void append(std::string_view bytes) {
+        size_ += bytes.size();
+        while (!bytes.empty()) {
+            if (blocks_.empty() || blocks_.back().size() == blocks_.back().capacity()) {
+                blocks_.emplace_back();
+                blocks_.back().reserve(kBlockSize);
+            }
+            std::string& last = blocks_.back();
+            const std::size_t taken = std::min(bytes.size(), last.capacity() - last.size());
+            last.append(bytes.substr(0, taken));
+            bytes.remove_prefix(taken);
+        }
+    }
+    // Moves other's bytes after these.
+    void splice(Blocks& other) {
+        for (std::string& block : other.blocks_)
+            blocks_.push_back(std::move(block));
+        size_ += std::exchange(other.size_, 0);
+        other.blocks_.clear();
+    }
+    bool empty() const { return size_ == 0; }
+    // Moves the bytes to the end of out, in order. The first block stays for the next bytes, so
+    // a quiet run allocates nothing per batch.
+    void takeInto(std::string& out) {
+        for (const std::string& block : blocks_)
+            out += block;
+        if (blocks_.size() > 1)
+            blocks_.resize(1);
+        if (!blocks_.empty())
+            blocks_.front().clear();
+        size_ = 0;
+    }
+    void swap(Blocks& other) noexcept {
+        blocks_.swap(other.blocks_);
+        std::swap(size_, other.size_);
+    }
+
+private:
+    static constexpr std::size_t kBlockSize = 64 * 1024;
+    std::vector<std::string> blocks_;
+    std::size_t size_ = 0;
+};
+
 } // namespace
 
 // File work besides appends, done in the order it was handed in.
@@ -131,11 +180,18 @@ public:
 
     bool failed() const { return failed_.load(std::memory_order_relaxed); }
 
-    // Hands bytes over: a copy into the file's buffer. The writer is woken only when it waits
-    // for work, so a burst of appends costs one wake-up.
+    // Hands bytes over: a copy. The console never waits for the writer: while the writer holds
+    // the lock (a moment, unless the system parks it there) the bytes wait on this side and go
+    // with the next append or flush. The writer is woken only when it waits for work, so a
+    // burst of appends costs one wake-up.
     void append(std::size_t file, std::string_view bytes) {
-        std::unique_lock lock(mutex_);
+        std::unique_lock lock(mutex_, std::try_to_lock);
+        if (!lock.owns_lock()) {
+            held_[file].append(bytes);
+            return;
+        }
         const bool idle = !busy_ && !hasWork();
+        handOverHeld();
         incoming_[file].append(bytes);
         lock.unlock();
         if (idle)
@@ -146,6 +202,7 @@ public:
     std::uint64_t push(Job job) {
         std::unique_lock lock(mutex_);
         const bool idle = !busy_ && !hasWork();
+        handOverHeld();
         queue_.push_back(std::move(job));
         const std::uint64_t number = ++pushed_;
         lock.unlock();
@@ -185,7 +242,7 @@ private:
             lock.lock();
             std::deque<Job> batch = std::exchange(queue_, {});
             for (std::size_t file = 0; file < kJournalFileCount; ++file)
-                std::swap(pending_[file], incoming_[file]);
+                taken_[file].swap(incoming_[file]);
             std::function<void()> beforeWrite = beforeWrite_;
             lock.unlock();
             // Appends handed in before a flush are among these, so they go first.
@@ -220,6 +277,7 @@ private:
     // keep their room for the next batch.
     void writePending(const std::function<void()>& beforeWrite) {
         for (std::size_t file = 0; file < kJournalFileCount; ++file) {
+            taken_[file].takeInto(pending_[file]);
             if (!pending_[file].empty() && !failed())
                 appendToFile(file, pending_[file], beforeWrite);
             pending_[file].clear();
@@ -265,6 +323,13 @@ private:
         }
     }
 
+    // With the mutex held, from the threads that hand work in.
+    void handOverHeld() {
+        for (std::size_t file = 0; file < kJournalFileCount; ++file)
+            if (!held_[file].empty())
+                incoming_[file].splice(held_[file]);
+    }
+
     // With the mutex held.
     bool hasWork() const {
         return !queue_.empty() || !incoming_[0].empty() || !incoming_[1].empty() ||
@@ -302,6 +367,7 @@ private:
     int fds_[kJournalFileCount] = {-1, -1, -1};
     std::uint64_t sizes_[kJournalFileCount] = {};
     bool dirty_[kJournalFileCount] = {};
+    Blocks taken_[kJournalFileCount];
     std::string pending_[kJournalFileCount];
     SteadyClock::time_point lastSync_ = SteadyClock::now();
     std::atomic<bool> failed_{false};
@@ -309,7 +375,8 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     std::condition_variable done_;
-    std::string incoming_[kJournalFileCount];
+    Blocks incoming_[kJournalFileCount];
+    Blocks held_[kJournalFileCount]; // the console's own, while the writer had the lock
     std::deque<Job> queue_;
     std::uint64_t pushed_ = 0;
     std::uint64_t finished_ = 0;
