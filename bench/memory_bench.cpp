@@ -8,6 +8,7 @@
 // Run: build-release/bench/quillon_bench_memory [--trace-window] [ticks per page (default 7200)]
 
 #include "app/trace_window.h"
+#include "headless_seams.h"
 #include "link/console_state.h"
 #include "monitor/ethernet_status_page.h"
 #include "monitor/vdsl_status_page.h"
@@ -105,13 +106,7 @@ int main(int argc, char** argv) {
     platform::setClock(&clock);
     sim::UnitPair pair(clock);
     g_portHandle = std::make_unique<sim::SimulatedPort>(pair, clock);
-    platform::setWindowTimerBackend(
-        {[](platform::WindowHandle, unsigned id, unsigned) { return id; },
-         [](platform::WindowHandle, unsigned) { return true; }});
-    platform::setMessageBoxHandler(
-        [](platform::WindowHandle, const std::string& text, const std::string& caption) {
-            std::fprintf(stderr, "box [%s] %s\n", caption.c_str(), text.c_str());
-        });
+    installHeadlessSeams();
 
     std::size_t traceBytes = 0;
     CDebugDlg traceWindow;

@@ -1,12 +1,16 @@
 // Cost of one trace append as the trace grows: a typical 40-byte console line appended to a
 // trace window that already holds 10 kB and 10 MB. The two figures should stay close, since an
-// append hands the control only the new text.
+// append hands the control only the new text. The same again with the run's journal on, which
+// copies each append to its writer thread.
 //
 // Run: build/bench/quillon_bench_trace   (Time is per append)
 
 #include "app/trace_window.h"
+#include "platform/journal.h"
+#include "platform/seams.h"
 
 #include <QCoreApplication>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <memory>
@@ -30,8 +34,13 @@ std::unique_ptr<CDebugDlg> traceWindowHolding(std::size_t bytes) {
     return window;
 }
 
-void appendToTraceOf(benchmark::State& state) {
+void appendToTraceOf(benchmark::State& state, bool withJournal) {
     const auto bytes = static_cast<std::size_t>(state.range(0));
+    QTemporaryDir parent;
+    std::unique_ptr<platform::Journal> journal;
+    if (withJournal)
+        journal = std::make_unique<platform::Journal>(parent.path().toStdString(), 0);
+    platform::seams().journal = journal.get();
     // The 10 kB trace is rebuilt after each batch so it stays near 10 kB; a few hundred kB added
     // to 10 MB change nothing worth rebuilding for.
     const bool rebuild = bytes < 1000000;
@@ -47,9 +56,16 @@ void appendToTraceOf(benchmark::State& state) {
         if (rebuild)
             window = traceWindowHolding(bytes);
     }
+    platform::seams().journal = nullptr;
 }
 
-BENCHMARK(appendToTraceOf)
+BENCHMARK_CAPTURE(appendToTraceOf, journalOff, false)
+    ->Arg(10'000)
+    ->Arg(10'000'000)
+    ->UseManualTime()
+    ->Iterations(200)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(appendToTraceOf, journalOn, true)
     ->Arg(10'000)
     ->Arg(10'000'000)
     ->UseManualTime()

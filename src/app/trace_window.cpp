@@ -3,6 +3,7 @@
 #include "app/trace_view.h"
 #include "platform/clock.h"
 #include "platform/file_dialog.h"
+#include "platform/journal.h"
 #include "platform/local_time.h"
 #include "platform/trace.h"
 #include "res/control_ids.h"
@@ -60,6 +61,7 @@ void CDebugDlg::append(std::string_view text) {
     // The trace is a zero-terminated text: whatever follows a zero byte is not part of it.
     text = text.substr(0, text.find('\0'));
     traceText.append(text);
+    platform::journalAppend(platform::JournalFile::Trace, text);
     insertIntoControl(text);
     showEnd();
 }

@@ -2,7 +2,9 @@
 
 #include "link/registers.h"
 #include "monitor/link_status.h"
+#include "monitor/poll_journal.h"
 #include "monitor/poll_timer.h"
+#include "platform/clock.h"
 #include "res/control_ids.h"
 #include "res/templates.h"
 
@@ -11,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <iterator>
 
 namespace {
 
@@ -20,26 +23,42 @@ struct Counter {
     const char* reg;
     std::uint32_t CEnetStatus::*sum;
     int control;
+    const char* name; // in the journal's columns
 };
 
 // The fifteen counters, in the order they are read.
 constexpr Counter kCounters[] = {
-    {kRegFcsErrors, &CEnetStatus::fcsErrors, ids::kFcsErrors},
-    {kRegFrameTooLongErrors, &CEnetStatus::frameTooLongErrors, ids::kFrameTooLongErrors},
-    {kRegCarrierSenseErrors, &CEnetStatus::carrierSenseErrors, ids::kCarrierSenseErrors},
-    {kRegReceiveErrors, &CEnetStatus::receiveErrors, ids::kReceiveErrors},
-    {kRegExcessiveCollisions, &CEnetStatus::excessiveCollisions, ids::kExcessiveCollisions},
-    {kRegLateCollisions, &CEnetStatus::lateCollisions, ids::kLateCollisions},
-    {kRegMultipleCollisions, &CEnetStatus::multipleCollisions, ids::kMultipleCollisions},
-    {kRegSingleCollisions, &CEnetStatus::singleCollisions, ids::kSingleCollisions},
-    {kRegRxBroadcastFrames, &CEnetStatus::rxBroadcastFrames, ids::kRxBroadcastFrames},
-    {kRegRxOctets, &CEnetStatus::rxOctets, ids::kRxOctets},
-    {kRegTxOctets, &CEnetStatus::txOctets, ids::kTxOctets},
-    {kRegRxPauseFrames, &CEnetStatus::rxPauseFrames, ids::kRxPauseFrames},
-    {kRegTxPauseFrames, &CEnetStatus::txPauseFrames, ids::kTxPauseFrames},
-    {kRegRxFrames, &CEnetStatus::rxFrames, ids::kRxFrames},
-    {kRegTxFrames, &CEnetStatus::txFrames, ids::kTxFrames},
+    {kRegFcsErrors, &CEnetStatus::fcsErrors, ids::kFcsErrors, "FCS Errors"},
+    {kRegFrameTooLongErrors, &CEnetStatus::frameTooLongErrors, ids::kFrameTooLongErrors,
+     "Frame Too Long Errors"},
+    {kRegCarrierSenseErrors, &CEnetStatus::carrierSenseErrors, ids::kCarrierSenseErrors,
+     "Carrier Sense Errors"},
+    {kRegReceiveErrors, &CEnetStatus::receiveErrors, ids::kReceiveErrors, "Receive Errors"},
+    {kRegExcessiveCollisions, &CEnetStatus::excessiveCollisions, ids::kExcessiveCollisions,
+     "Excessive Collisions"},
+    {kRegLateCollisions, &CEnetStatus::lateCollisions, ids::kLateCollisions, "Late Collisions"},
+    {kRegMultipleCollisions, &CEnetStatus::multipleCollisions, ids::kMultipleCollisions,
+     "Multiple Collisions"},
+    {kRegSingleCollisions, &CEnetStatus::singleCollisions, ids::kSingleCollisions,
+     "Single Collisions"},
+    {kRegRxBroadcastFrames, &CEnetStatus::rxBroadcastFrames, ids::kRxBroadcastFrames,
+     "Received Broadcast Frames"},
+    {kRegRxOctets, &CEnetStatus::rxOctets, ids::kRxOctets, "Received Octets"},
+    {kRegTxOctets, &CEnetStatus::txOctets, ids::kTxOctets, "Transmitted Octets"},
+    {kRegRxPauseFrames, &CEnetStatus::rxPauseFrames, ids::kRxPauseFrames, "Received Pause Frames"},
+    {kRegTxPauseFrames, &CEnetStatus::txPauseFrames, ids::kTxPauseFrames,
+     "Transmitted Pause Frames"},
+    {kRegRxFrames, &CEnetStatus::rxFrames, ids::kRxFrames, "Received Frames"},
+    {kRegTxFrames, &CEnetStatus::txFrames, ids::kTxFrames, "Transmitted Frames"},
 };
+static_assert(std::size(kCounters) == monitor::kEthernetCounterCount);
+
+constexpr monitor::EthernetCounterNames counterNames() {
+    monitor::EthernetCounterNames names{};
+    for (std::size_t i = 0; i < names.size(); ++i)
+        names[i] = kCounters[i].name;
+    return names;
+}
 
 } // namespace
 
@@ -67,12 +86,23 @@ CEnetStatus::~CEnetStatus() {
 }
 
 void CEnetStatus::RefreshCounters() {
+    monitor::EthernetPoll poll;
+    poll.wallTimeMs = platform::wallTimeMs();
     UpdateLinkStatus(*this);
+    poll.side = control<QRadioButton>(res::ids::status_side::kRemote)->isChecked()
+                    ? monitor::LineSide::Remote
+                    : monitor::LineSide::Local;
     // A counter read without a value adds nothing for this poll.
-    for (const Counter& counter : kCounters)
-        if (const auto value = monitor::readRegisterBytes(link, counter.reg, kEthernetCounterWidth))
-            this->*counter.sum += *value;
+    for (std::size_t i = 0; i < std::size(kCounters); ++i) {
+        const Counter& counter = kCounters[i];
+        poll.reads[i] = monitor::readRegisterBytes(link, counter.reg, kEthernetCounterWidth);
+        if (poll.reads[i])
+            this->*counter.sum += *poll.reads[i];
+        poll.sums[i] = this->*counter.sum;
+    }
     showSums();
+    static constexpr monitor::EthernetCounterNames kNames = counterNames();
+    monitor::journalEthernetPoll(poll, kNames);
 }
 
 void CEnetStatus::ClearCounters() {

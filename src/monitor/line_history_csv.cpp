@@ -68,7 +68,9 @@ void addBits(std::string& row, std::optional<std::uint8_t> value,
     }
 }
 
-std::string row(const LineSample& sample, const TimeStampFormatter& timeStamp) {
+} // namespace
+
+std::string lineHistoryCsvRow(const LineSample& sample, const TimeStampFormatter& timeStamp) {
     const std::optional<bool> up = sample.linkUp();
     const std::optional<bool> sSide = sample.sSideUnit();
     std::string line = csvField(timeStamp(sample.wallTimeMs));
@@ -85,7 +87,7 @@ std::string row(const LineSample& sample, const TimeStampFormatter& timeStamp) {
     return line + "\r\n";
 }
 
-std::string header() {
+std::string lineHistoryCsvHeader() {
     std::string line;
     const auto addColumn = [&line](std::string_view name) {
         if (!line.empty())
@@ -101,8 +103,6 @@ std::string header() {
     line += "\r\n";
     return line;
 }
-
-} // namespace
 
 std::string isoTimeAtOffset(std::int64_t wallTimeMs, int offsetMinutes) {
     const platform::CivilTime t = platform::civilTimeAt(wallTimeMs, offsetMinutes);
@@ -123,10 +123,14 @@ std::string csvField(std::string_view text) {
     return quoted + '"';
 }
 
+std::string localIsoTime(std::int64_t wallTimeMs) {
+    return isoTimeAtOffset(wallTimeMs, platform::localUtcOffsetMinutes(wallTimeMs));
+}
+
 std::string lineHistoryCsv(const LineHistory& history, const TimeStampFormatter& timeStamp) {
-    std::string csv = header();
+    std::string csv = lineHistoryCsvHeader();
     for (const LineSample& sample : history.samples())
-        csv += row(sample, timeStamp);
+        csv += lineHistoryCsvRow(sample, timeStamp);
     return csv;
 }
 

@@ -18,8 +18,15 @@ using TimeStampFormatter = std::function<std::string(std::int64_t wallTimeMs)>;
 // ISO 8601 with milliseconds at a fixed offset from UTC: 2026-03-01T09:00:04.000+01:00.
 std::string isoTimeAtOffset(std::int64_t wallTimeMs, int offsetMinutes);
 
+// The same in the computer's local time at that moment.
+std::string localIsoTime(std::int64_t wallTimeMs);
+
 // One field, quoted when it holds a comma, a quote, CR or LF (quotes inside doubled).
 std::string csvField(std::string_view text);
+
+// The header row and the row of one poll, each with its CRLF.
+std::string lineHistoryCsvHeader();
+std::string lineHistoryCsvRow(const LineSample& sample, const TimeStampFormatter& timeStamp);
 
 std::string lineHistoryCsv(const LineHistory& history, const TimeStampFormatter& timeStamp);
 

@@ -3,6 +3,7 @@
 #include "monitor/line_history_csv.h"
 #include "platform/clock.h"
 #include "platform/file_dialog.h"
+#include "platform/journal.h"
 #include "platform/local_time.h"
 
 #include <QChart>
@@ -10,6 +11,7 @@
 #include <QDateTime>
 #include <QDateTimeAxis>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QScatterSeries>
@@ -37,10 +39,6 @@ constexpr std::array<qint64, 12> kTickStepsMinutes = {1,  2,   5,   10,  15,  30
                                                       60, 120, 180, 360, 720, 1440};
 constexpr qint64 kMostTickIntervals = 8;
 static_assert(kSides + 1 == 6, "one list of points per series");
-
-std::string localIsoTime(std::int64_t wallTimeMs) {
-    return monitor::isoTimeAtOffset(wallTimeMs, platform::localUtcOffsetMinutes(wallTimeMs));
-}
 
 // Suggests line_history_2026-03-01_0900.csv for a history that began at 09:00 local time.
 std::string suggestedFileName(const LineHistory& history) {
@@ -99,6 +97,12 @@ LineHistoryWindow::LineHistoryWindow(const LineHistory& history, QWidget* parent
     auto* exportButton = new QPushButton("Export CSV...");
     connect(exportButton, &QPushButton::clicked, this, [this] { exportCsv(); });
     auto* buttons = new QHBoxLayout;
+    // Every poll also goes to the run's journal as it happens; the folder can be copied from here.
+    if (const std::string folder = platform::journalFolder(); !folder.empty()) {
+        auto* where = new QLabel("Journal: " + QString::fromStdString(folder));
+        where->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        buttons->addWidget(where);
+    }
     buttons->addStretch();
     buttons->addWidget(exportButton);
     auto* layout = new QVBoxLayout(this);
@@ -233,7 +237,7 @@ void LineHistoryWindow::showEvent(QShowEvent* event) {
 }
 
 void LineHistoryWindow::exportCsv() {
-    platform::saveToChosenFile(this, "Export CSV", suggestedFileName(history_), "CSV files (*.csv)",
-                               "history",
-                               [this] { return monitor::lineHistoryCsv(history_, localIsoTime); });
+    platform::saveToChosenFile(
+        this, "Export CSV", suggestedFileName(history_), "CSV files (*.csv)", "history",
+        [this] { return monitor::lineHistoryCsv(history_, monitor::localIsoTime); });
 }

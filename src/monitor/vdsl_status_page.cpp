@@ -4,6 +4,7 @@
 #include "link/registers.h"
 #include "monitor/line_history_window.h"
 #include "monitor/link_status.h"
+#include "monitor/poll_journal.h"
 #include "monitor/poll_timer.h"
 #include "platform/clock.h"
 #include "res/control_ids.h"
@@ -115,6 +116,7 @@ void CStatus::refreshLineReadings(monitor::LineSample& sample) {
 
 void CStatus::recordSample(const monitor::LineSample& sample) {
     history_.add(sample);
+    monitor::journalVdslPoll(sample);
     if (historyWindow_)
         historyWindow_->follow();
 }

@@ -1,5 +1,6 @@
 #include "platform/process_exit.h"
 
+#include "platform/journal.h"
 #include "platform/seams.h"
 
 #include <cstdio>
@@ -12,6 +13,9 @@ void setExitHandler(ExitHandler handler) {
 }
 
 void exitProcess(int status) {
+    // What the run saw up to its end is on the disk before the process goes.
+    if (Journal* current = journal())
+        current->flush();
     if (const ExitHandler& handler = seams().exit) {
         handler(status);
         std::abort(); // an exit handler must not return

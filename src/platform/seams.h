@@ -18,6 +18,7 @@ class QDialog;
 namespace platform {
 
 class Clock;
+class Journal;
 
 // Runs a dialog modally and returns its result (see runModal).
 using ModalRunner = std::function<int(QDialog& dialog)>;
@@ -47,6 +48,8 @@ struct Seams {
     // Owner of the fatal-error box: the window start-up designated, null before that and after it
     // was destroyed (setMainWindow keeps it so).
     WindowHandle mainWindow = nullptr;
+    // The journal of this run (not owned): start-up sets it; null when it is off.
+    Journal* journal = nullptr;
 };
 
 // The set in force.

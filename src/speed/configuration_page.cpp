@@ -9,6 +9,7 @@
 #include "speed/installation_report.h"
 #include "speed/report_details_dialog.h"
 #include "speed/report_pdf.h"
+#include "speed/report_journal.h"
 #include "speed/speed_profile_file.h"
 
 #include <QComboBox>
@@ -221,6 +222,9 @@ void CSet::runStarted(const SearchRun& /*run*/) {
 
 void CSet::runEnded(const std::string& /*trace*/) {
     reportButton->setEnabled(true);
+    // The recording observes the search before the page: the record is this run's.
+    if (const std::optional<InstallationRecord>& record = installationRecord())
+        journalInstallationReport(*record);
 }
 
 void CSet::refreshControls() {

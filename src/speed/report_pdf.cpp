@@ -1,5 +1,7 @@
 #include "speed/report_pdf.h"
 
+#include "platform/journal.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
 #include <QPainter>
@@ -52,9 +54,18 @@ void paintPage(QPainter& painter, QTextDocument& document, int page, QSizeF prin
     painter.setFont(font);
     painter.setPen(Qt::black);
     const QString number = QStringLiteral("Page %1 of %2").arg(page + 1).arg(document.pageCount());
-    painter.drawText(QRectF(QPointF(0, body.height()),
-                            QSizeF(printable.width(), printable.height() - body.height())),
-                     Qt::AlignRight | Qt::AlignBottom, number);
+    const QRectF footer(QPointF(0, body.height()),
+                        QSizeF(printable.width(), printable.height() - body.height()));
+    painter.drawText(footer, Qt::AlignRight | Qt::AlignBottom, number);
+    // Where the rest of the run is kept, so the paper leads back to the trace and the polls.
+    const std::string folder = platform::journalFolder();
+    if (!folder.empty()) {
+        const QFontMetricsF metrics(font, painter.device());
+        const qreal room = footer.width() - metrics.horizontalAdvance(number + "    ");
+        const QString text = QStringLiteral("Journal: ") + QString::fromStdString(folder);
+        painter.drawText(footer, Qt::AlignLeft | Qt::AlignBottom,
+                         metrics.elidedText(text, Qt::ElideMiddle, room));
+    }
 }
 
 } // namespace

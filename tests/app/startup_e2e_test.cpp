@@ -101,4 +101,39 @@ TEST_F(StartUpOverPtyDeathTest, HangUpShowsTheFatalBoxAndExitsWithStatusOne) {
                 "Fatal Error: Communication error:");
 }
 
+// However the process ends, the journal's trace is on the disk up to its last line.
+struct RunEnd {
+    const char* name;
+    const char* fault;
+    int status;
+    const char* traceEnd;
+};
+
+class JournalOverPtyDeathTest : public StartUpOverPtyTest,
+                                public ::testing::WithParamInterface<RunEnd> {};
+
+TEST_P(JournalOverPtyDeathTest, TraceFileEndsWithTheRunsLastLines) {
+    startSimulator({"--attached", "p", "--fault", GetParam().fault});
+    const testsupport::WorkFolder parent;
+    ::setenv("QUILLON_JOURNAL_DIR", parent.path().c_str(), 1);
+    platform::seams().messageBox = {}; // boxes go to standard error, the process ends for real
+    platform::seams().exit = {};
+    EXPECT_EXIT(std::exit(runConfigurator()), ::testing::ExitedWithCode(GetParam().status),
+                "journal: ");
+    ::setenv("QUILLON_JOURNAL_DIR", "off", 1);
+    const auto run = std::filesystem::directory_iterator(parent.path())->path();
+    const std::string trace = testsupport::readFile(run / "trace.txt");
+    EXPECT_TRUE(trace.starts_with("\n\r\nL>")) << trace;
+    EXPECT_TRUE(trace.ends_with(GetParam().traceEnd)) << trace;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, JournalOverPtyDeathTest,
+    ::testing::Values(RunEnd{"MainWindowClosed", "no-value=8c41", 0, "8c71 : ae\r\nL>"},
+                      RunEnd{"NoAnswerFromDevice", "no-value=8c70", kExitNoAnswer,
+                             "8c70 not available\r\nL>"},
+                      RunEnd{"FatalError", "hangup@2", 1,
+                             "\r\ncommunication error\r\n\r\nSendCommand failed\r\n"}),
+    [](const ::testing::TestParamInfo<RunEnd>& test) { return test.param.name; });
+
 } // namespace

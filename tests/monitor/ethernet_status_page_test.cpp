@@ -67,6 +67,28 @@ TEST_F(EthernetStatusPage, APollChecksTheLinkThenAddsTheFifteenCountersReadInCap
     EXPECT_EQ(text(*enet_, kFrameTooLongErrors), "4");
 }
 
+// The journal's row of a poll: side, each counter as read (empty without a value), then the sums.
+TEST_F(EthernetStatusPage, JournalRowsHoldEachReadAsGivenThenTheSumsAfterThePoll) {
+    startJournal();
+    showTab(kEnetTab);
+    pair_->faults().noValueRegister = "8D04";
+    tick();
+    std::string first = "Local";
+    std::string second = "Local,";
+    for (std::uint32_t row = 1; row <= std::size(kBoxes); ++row)
+        first += ',' + std::to_string(row);
+    for (std::uint32_t row = 2; row <= std::size(kBoxes); ++row)
+        second += ',' + std::to_string(row);
+    second += ",1";
+    for (std::uint32_t row = 2; row <= std::size(kBoxes); ++row)
+        second += ',' + std::to_string(2 * row);
+    const std::string csv = journalFile("ethernet.csv");
+    EXPECT_TRUE(csv.starts_with("Time,Side,FCS Errors,Frame Too Long Errors,")) << csv;
+    EXPECT_NE(csv.find("Transmitted Frames,FCS Errors sum,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find(first + ',' + first.substr(6) + "\r\n"), std::string::npos) << csv;
+    EXPECT_TRUE(csv.ends_with(second + "\r\n")) << csv;
+}
+
 // A side click clears the sums; Start/Stop checks the unit on the cable, then goes back to the
 // remote unit the sums were begun on rather than adding the local unit's values to them.
 TEST_F(EthernetStatusPage, ASideClickClearsTheSumsAndTheNextTickAddsThatUnitsValues) {

@@ -2,17 +2,20 @@
 
 #include "monitor/ethernet_status_page.h"
 #include "monitor/vdsl_status_page.h"
+#include "platform/journal.h"
 #include "platform/window_seams.h"
 #include "platform/window_timers.h"
 #include "res/control_ids.h"
 #include "support/command_log.h"
 #include "support/sim_fixture.h"
 #include "support/test_sheet.h"
+#include "support/work_folder.h"
 
 #include <QAbstractButton>
 #include <QDialog>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <optional>
 #include <set>
 
 namespace monitortest {
@@ -98,6 +101,16 @@ protected:
                (page.controls().widget(kRemote)->isEnabled() ? "" : ", Remote disabled,") + " on " +
                sim::sideLetter(pair_->addressedUnit());
     }
+    // Puts a run's journal in force for the rest of the test.
+    void startJournal() {
+        journalParent_.emplace();
+        journal_.emplace(journalParent_->path().string(), platform::wallTimeMs());
+        platform::seams().journal = &*journal_;
+    }
+    std::string journalFile(const char* name) {
+        journal_->flush();
+        return testsupport::readFile(std::filesystem::path(journal_->folder()) / name);
+    }
     // A register the unit computes reads as value on that unit from now on.
     void fix(Side side, std::uint16_t addr, std::uint32_t value) {
         ASSERT_TRUE(pair_->fixRegister(side, addr, value)) << std::hex << addr;
@@ -110,6 +123,8 @@ protected:
     bool failTimers_ = false;                                      // timer starts fail while set
     std::set<std::pair<platform::WindowHandle, unsigned>> timers_; // alive, by window and id
     Lines events_; // in order: "set vdsl 64 4000", "kill enet 64", "box <caption>: <text>"
+    std::optional<testsupport::WorkFolder> journalParent_;
+    std::optional<platform::Journal> journal_;
 };
 
 } // namespace monitortest

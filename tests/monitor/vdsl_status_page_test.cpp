@@ -8,6 +8,7 @@
 #include "status_sheet.h"
 #include "support/work_folder.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QXYSeries>
 #include <gtest/gtest.h>
@@ -253,6 +254,23 @@ TEST_F(VdslStatusPage, TheHistoryWindowOpensModelessFollowsThePollsSendsNothingA
               }));
     ASSERT_EQ(saveQuestions_.size(), 1u);
     EXPECT_EQ(saveQuestions_[0].suggestedName.substr(0, 23), "line_history_2026-03-01");
+}
+
+// The journal keeps every poll as Export CSV writes the history, and the window names its folder.
+TEST_F(VdslStatusPage, JournalKeepsEveryPollAsTheExportWritesItAndTheWindowNamesIt) {
+    startJournal();
+    showTab(kVdslTab);
+    click(*vdsl_, kRemote);
+    tick();
+    pair_->dropLink(-1);
+    tick();
+    EXPECT_EQ(journalFile("vdsl.csv"), monitor::lineHistoryCsv(history(), [](std::int64_t ms) {
+                  return monitor::isoTimeAtOffset(ms, platform::localUtcOffsetMinutes(ms));
+              }));
+    click(*vdsl_, ids::kHistory);
+    const QList<QLabel*> labels = window()->findChildren<QLabel*>();
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_EQ(labels[0]->text().toStdString(), "Journal: " + journal_->folder());
 }
 
 } // namespace

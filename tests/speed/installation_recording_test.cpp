@@ -1,5 +1,6 @@
 // The record each Apply leaves, built by observing real searches on the simulated pair, and the
 // page's Report... button that saves it.
+#include "platform/journal.h"
 #include "platform/modal_runner.h"
 #include "res/control_ids.h"
 #include "speed/configuration_fixture.h"
@@ -7,6 +8,7 @@
 #include "speed/installation_report.h"
 #include "speed/report_details_dialog.h"
 #include "speed/report_pdf.h"
+#include "support/work_folder.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -179,6 +181,28 @@ TEST_F(InstallationRecordingTest, ReportAsksForDetailsAndRemembersThem) {
     const ReportChoices automatic = automaticReportChoices();
     EXPECT_EQ(joined(automatic.details), "Mill Rd 4|C-78|Ann");
     EXPECT_TRUE(automatic.withTrace);
+}
+
+// Each Apply that keeps a record leaves its report in the journal, unasked, named by its end.
+TEST_F(InstallationRecordingTest, JournalKeepsTheReportOfEachApplyThatKeepsARecord) {
+    const testsupport::WorkFolder parent;
+    platform::Journal journal(parent.path().string(), platform::wallTimeMs());
+    platform::seams().journal = &journal;
+    openPage();
+    page_->applyButton->click();
+    pair_->setAttached(sim::Side::S);
+    page_->applyButton->click(); // refused at its checks: no record, no report
+    EXPECT_EQ(takeBoxTexts(),
+              (Texts{"Configuration saved", "P side must be connected to start this procedure"}));
+    journal.flush();
+    std::vector<std::string> reports;
+    for (const auto& entry : std::filesystem::directory_iterator(journal.folder()))
+        reports.push_back(entry.path().filename().string());
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(reports[0].starts_with("report-2026-03-01-")) << reports[0];
+    const std::string pdf =
+        testsupport::readFile(std::filesystem::path(journal.folder()) / reports[0]);
+    EXPECT_TRUE(pdf.starts_with("%PDF-") && pdf.ends_with("%%EOF\n")) << pdf.size();
 }
 
 } // namespace

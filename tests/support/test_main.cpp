@@ -8,8 +8,10 @@
 
 // Every test binary runs with a QApplication on the offscreen platform, so window code can be
 // exercised with no display, and with settings of its own: the user's are never read or changed.
+// A run's journal goes nowhere unless a test says where, so no test writes into the real home.
 int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    ::setenv("QUILLON_JOURNAL_DIR", "off", 0);
     ::testing::InitGoogleTest(&argc, argv);
     QApplication application(argc, argv);
     platform::installWindowSeams();
