@@ -37,6 +37,7 @@ constexpr const char* kReadingColumns[] = {
     "SNR (dB)",
     "MSE (dB)",
     "Corrected RS errors /s",
+    "Corrected RS errors interval (s)",
     "Link Fail Counter",
     "Transmitted Power (dBm/Hz)",
     "Downstream (Mbit/s)",
@@ -68,7 +69,9 @@ void addBits(std::string& row, std::optional<std::uint8_t> value,
     }
 }
 
-std::string row(const LineSample& sample, const TimeStampFormatter& timeStamp) {
+} // namespace
+
+std::string lineHistoryCsvRow(const LineSample& sample, const TimeStampFormatter& timeStamp) {
     const std::optional<bool> up = sample.linkUp();
     const std::optional<bool> sSide = sample.sSideUnit();
     std::string line = csvField(timeStamp(sample.wallTimeMs));
@@ -76,16 +79,20 @@ std::string row(const LineSample& sample, const TimeStampFormatter& timeStamp) {
          {std::string(sample.side == LineSide::Local ? "Local" : "Remote"),
           std::string(sSide ? (*sSide ? "S" : "P") : ""),
           std::string(up ? (*up ? "up" : "down") : ""), decimal(sample.snrDb(), 2),
-          decimal(sample.mseDb(), 2), whole(sample.correctedErrors), whole(sample.linkFailCount),
-          decimal(sample.transmitPowerDbmHz(), 2), decimal(sample.downstreamMbps(), 4),
-          decimal(sample.upstreamMbps(), 4)})
+          decimal(sample.mseDb(), 2), whole(sample.correctedErrors),
+          decimal(sample.counterIntervalMs
+                      ? std::optional<double>(*sample.counterIntervalMs / 1000.0)
+                      : std::nullopt,
+                  3),
+          whole(sample.linkFailCount), decimal(sample.transmitPowerDbmHz(), 2),
+          decimal(sample.downstreamMbps(), 4), decimal(sample.upstreamMbps(), 4)})
         line += ',' + cell;
     addBits(line, sample.linkStateBits, kLinkBits);
     addBits(line, sample.receiverBits, kReceiverBits);
     return line + "\r\n";
 }
 
-std::string header() {
+std::string lineHistoryCsvHeader() {
     std::string line;
     const auto addColumn = [&line](std::string_view name) {
         if (!line.empty())
@@ -101,8 +108,6 @@ std::string header() {
     line += "\r\n";
     return line;
 }
-
-} // namespace
 
 std::string isoTimeAtOffset(std::int64_t wallTimeMs, int offsetMinutes) {
     const platform::CivilTime t = platform::civilTimeAt(wallTimeMs, offsetMinutes);
@@ -124,9 +129,9 @@ std::string csvField(std::string_view text) {
 }
 
 std::string lineHistoryCsv(const LineHistory& history, const TimeStampFormatter& timeStamp) {
-    std::string csv = header();
+    std::string csv = lineHistoryCsvHeader();
     for (const LineSample& sample : history.samples())
-        csv += row(sample, timeStamp);
+        csv += lineHistoryCsvRow(sample, timeStamp);
     return csv;
 }
 

@@ -21,6 +21,11 @@ std::string isoTimeAtOffset(std::int64_t wallTimeMs, int offsetMinutes);
 // One field, quoted when it holds a comma, a quote, CR or LF (quotes inside doubled).
 std::string csvField(std::string_view text);
 
+// The header row and the row of one poll, each with its CRLF: a file written a row at a time
+// reads the same as one written whole.
+std::string lineHistoryCsvHeader();
+std::string lineHistoryCsvRow(const LineSample& sample, const TimeStampFormatter& timeStamp);
+
 std::string lineHistoryCsv(const LineHistory& history, const TimeStampFormatter& timeStamp);
 
 } // namespace monitor
