@@ -250,8 +250,7 @@ QString LineHistoryWindow::summaryText() const {
     }
     if (rows.isEmpty())
         return "No poll in the shown range.";
-    return "<table cellspacing=\"0\" cellpadding=\"2\" style=\"margin-right:12px\">" + rows +
-           "</table>";
+    return "<table cellspacing=\"10\" cellpadding=\"0\">" + rows + "</table>";
 }
 
 void LineHistoryWindow::showEvent(QShowEvent* event) {

@@ -47,8 +47,13 @@ QString clockText(double wallTimeMs, bool withDate, bool withSeconds) {
     return QString::fromLatin1(text);
 }
 
+// As many decimals as the step needs: 0.25 steps read 0.25, 0.50, 2.5 steps 2.5, 5.0.
 QString valueText(double value, double step) {
-    return QString::number(value, 'f', step < 1 ? (step < 0.1 ? 2 : 1) : 0);
+    int decimals = 0;
+    while (decimals < 3 && std::abs(step * std::pow(10, decimals) -
+                                    std::round(step * std::pow(10, decimals))) > 1e-6)
+        ++decimals;
+    return QString::number(value, 'f', decimals);
 }
 
 } // namespace
@@ -397,6 +402,7 @@ void LinePlot::drawReadout(QPainter& painter, const QRect& area) const {
     painter.setPen(Qt::gray);
     painter.setBrush(QColor(255, 255, 240));
     painter.drawRect(box);
+    painter.setBrush(Qt::NoBrush);
     painter.setPen(palette().windowText().color());
     painter.drawText(box, Qt::AlignCenter, readout_);
 }
