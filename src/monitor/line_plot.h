@@ -80,7 +80,9 @@ private:
         int kind; // 0 line, 1 dashed, 2 band, 3 triangle, 4 square
     };
 
-    QRect plotArea() const;
+    // The plot area, kept from the last refresh or resize: every point drawn asks for it.
+    QRect plotArea() const { return area_; }
+    QRect computeArea() const;
     int sideMargin() const;
     std::vector<Legend> legendEntries() const;
     Scale fit(bool rightAxis, const Axis& axis) const;
@@ -109,4 +111,5 @@ private:
     QPointF readoutPoint_;
     QColor readoutColour_;
     std::optional<double> dragX_;
+    QRect area_;
 };
