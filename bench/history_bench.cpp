@@ -1,6 +1,7 @@
 // Cost of the line history over a long session: recording one poll's sample, exporting a day of
-// polls as CSV, opening the history window on a day of polls, and one poll followed by the open
-// window. A day at one poll every 4 s is 21,600 samples.
+// polls as CSV, opening the history window on a day and on a week of polls, one poll followed by
+// the open window, and a change of the shown range. A day at one poll every 4 s is 21,600
+// samples, a week 151,200.
 //
 // Run: build-release/bench/quillon_bench_history
 
@@ -17,6 +18,7 @@ namespace {
 
 constexpr std::int64_t kPollMs = 4000;
 constexpr int kDayOfPolls = 24 * 3600 * 1000 / kPollMs;
+constexpr int kWeekOfPolls = 7 * kDayOfPolls;    // 151,200
 constexpr std::int64_t kStartMs = 1772352000000; // 2026-03-01 08:00 UTC
 
 // A P-side poll on a healthy line, with a little movement in every reading and a side change and
@@ -40,9 +42,9 @@ monitor::LineSample samplePoll(int poll) {
     return sample;
 }
 
-monitor::LineHistory dayOfPolls() {
+monitor::LineHistory polls(int count) {
     monitor::LineHistory history;
-    for (int poll = 0; poll < kDayOfPolls; ++poll)
+    for (int poll = 0; poll < count; ++poll)
         history.add(samplePoll(poll));
     return history;
 }
@@ -61,7 +63,7 @@ void recordOneSample(benchmark::State& state) {
 BENCHMARK(recordOneSample)->Unit(benchmark::kNanosecond);
 
 void exportDayAsCsv(benchmark::State& state) {
-    const monitor::LineHistory history = dayOfPolls();
+    const monitor::LineHistory history = polls(kDayOfPolls);
     std::size_t bytes = 0;
     for (auto _ : state) {
         const std::string csv = monitor::lineHistoryCsv(history, utcStamp);
@@ -73,8 +75,8 @@ void exportDayAsCsv(benchmark::State& state) {
 BENCHMARK(exportDayAsCsv)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // From the click to the first paint of both charts.
-void openWindowOnDay(benchmark::State& state) {
-    const monitor::LineHistory history = dayOfPolls();
+void openWindow(benchmark::State& state, int count) {
+    const monitor::LineHistory history = polls(count);
     for (auto _ : state) {
         LineHistoryWindow window(history, nullptr);
         window.show();
@@ -82,21 +84,51 @@ void openWindowOnDay(benchmark::State& state) {
         window.grab();
     }
 }
+void openWindowOnDay(benchmark::State& state) {
+    openWindow(state, kDayOfPolls);
+}
 BENCHMARK(openWindowOnDay)->Unit(benchmark::kMillisecond)->Iterations(3);
+void openWindowOnWeek(benchmark::State& state) {
+    openWindow(state, kWeekOfPolls);
+}
+BENCHMARK(openWindowOnWeek)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// One more poll with the window open on a day of polls: plotted and painted.
-void followOnePollAfterDay(benchmark::State& state) {
-    monitor::LineHistory history = dayOfPolls();
+// One more poll with the window open and following: plotted and painted.
+void followOnePoll(benchmark::State& state, int count) {
+    monitor::LineHistory history = polls(count);
     LineHistoryWindow window(history, nullptr);
     window.show();
     QCoreApplication::processEvents();
-    int poll = kDayOfPolls;
+    int poll = count;
     for (auto _ : state) {
         history.add(samplePoll(poll++));
         window.follow();
         window.grab();
     }
 }
-BENCHMARK(followOnePollAfterDay)->Unit(benchmark::kMillisecond)->Iterations(20);
+void followOnePollAfterDay(benchmark::State& state) {
+    followOnePoll(state, kDayOfPolls);
+}
+BENCHMARK(followOnePollAfterDay)->Unit(benchmark::kMillisecond)->Iterations(200);
+void followOnePollAfterWeek(benchmark::State& state) {
+    followOnePoll(state, kWeekOfPolls);
+}
+BENCHMARK(followOnePollAfterWeek)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+// A new range on a week of polls (as the range box or a zoom step gives it), painted.
+void changeRangeOnWeek(benchmark::State& state) {
+    const monitor::LineHistory history = polls(kWeekOfPolls);
+    LineHistoryWindow window(history, nullptr);
+    window.show();
+    QCoreApplication::processEvents();
+    const double end = static_cast<double>(history.samples().back().wallTimeMs);
+    double span = 7 * 24 * 3600000.0;
+    for (auto _ : state) {
+        span = span > 3600000 ? span * 0.8 : 7 * 24 * 3600000.0;
+        window.showRange(end - span, span);
+        window.grab();
+    }
+}
+BENCHMARK(changeRangeOnWeek)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 } // namespace

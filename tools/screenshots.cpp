@@ -10,6 +10,7 @@
 #include "app/process_objects.h"
 #include "link/console_state.h"
 #include "monitor/line_history_window.h"
+#include "monitor/line_plot.h"
 #include "platform/clock.h"
 #include "platform/message_box.h"
 #include "platform/port_list.h"
@@ -29,6 +30,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
@@ -123,22 +125,38 @@ std::string slug(const std::string& text) {
     return name;
 }
 
-// An hour of polls on the VDSL page: the remote unit from minute 20, a line cut at minute 35 that
-// puts the page back on the local unit until the link is up again a minute later.
-void renderLineHistory(Renderer& renderer, CStatus& page, sim::UnitPair& pair,
-                       platform::VirtualClock& clock) {
+// Polls of the VDSL page for the given minutes; the remote unit from minute remoteAt, a line cut
+// at minute cutAt that puts the page back on the local unit until the link is up a minute later.
+void pollMinutes(CStatus& page, sim::UnitPair& pair, platform::VirtualClock& clock, int minutes,
+                 int remoteAt = -1, int cutAt = -1) {
     constexpr int kPollsPerMinute = 15;
-    for (int poll = 1; poll <= 60 * kPollsPerMinute; ++poll) {
-        if (poll == 20 * kPollsPerMinute)
+    for (int poll = 1; poll <= minutes * kPollsPerMinute; ++poll) {
+        if (poll == remoteAt * kPollsPerMinute)
             page.control<QRadioButton>(res::ids::status_side::kRemote)->click();
-        if (poll == 35 * kPollsPerMinute)
+        if (poll == cutAt * kPollsPerMinute)
             pair.dropLink(60000);
         clock.advance(4000);
         page.onWindowTimer(64);
     }
+}
+
+// The whole history, then a zoom around the Apply with the reading under the pointer.
+void renderLineHistory(Renderer& renderer, CStatus& page) {
     page.showLineHistory();
     auto* window = page.findChild<LineHistoryWindow*>();
     renderer.render(*window, "line_history");
+    const auto& samples = page.lineHistory().samples();
+    const double end = static_cast<double>(samples.back().wallTimeMs);
+    window->showRange(end - 75 * 60000.0, 60 * 60000.0);
+    QCoreApplication::processEvents();
+    LinePlot* plot = window->signalPlot();
+    const monitor::LineSample& pointed = samples[samples.size() - 40 * 15];
+    QMouseEvent move(QEvent::MouseMove,
+                     QPointF(plot->xOf(static_cast<double>(pointed.wallTimeMs)),
+                             plot->yOf(pointed.snrDb().value_or(0), false)),
+                     plot->mapToGlobal(QPointF(0, 0)), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(plot, &move);
+    renderer.render(*window, "line_history_zoomed");
     window->close();
 }
 
@@ -196,6 +214,9 @@ void renderAfterApply(Renderer& renderer, CMainTab& sheet) {
         renderer.save(pages[i], "installation_report_p" + std::to_string(i + 1));
 }
 
+// Two hours of the VDSL page around an Apply: an hour with a side change and a line cut, ten
+// minutes on the Ethernet page (a gap in the history), half an hour more, the Apply, half an
+// hour after it.
 void renderMainSheet(Renderer& renderer, sim::UnitPair& pair, platform::VirtualClock& clock) {
     g_portHandle = std::make_unique<sim::SimulatedPort>(pair, clock);
     CMainTab sheet;
@@ -205,12 +226,16 @@ void renderMainSheet(Renderer& renderer, sim::UnitPair& pair, platform::VirtualC
     clock.advance(4000);
     sheet.vdslPage.onWindowTimer(64);
     renderer.render(sheet, "main_sheet_vdsl_status");
-    renderLineHistory(renderer, sheet.vdslPage, pair, clock);
-    // A minute of traffic on the counters.
-    clock.advance(60000);
+    pollMinutes(sheet.vdslPage, pair, clock, 60, 20, 35);
     sheet.tabs()->setCurrentIndex(2);
+    clock.advance(10 * 60000);
     renderer.render(sheet, "main_sheet_ethernet_status");
+    sheet.tabs()->setCurrentIndex(1);
+    pollMinutes(sheet.vdslPage, pair, clock, 20);
     renderAfterApply(renderer, sheet);
+    sheet.tabs()->setCurrentIndex(1);
+    pollMinutes(sheet.vdslPage, pair, clock, 30);
+    renderLineHistory(renderer, sheet.vdslPage);
     platform::setMainWindow(nullptr);
 }
 

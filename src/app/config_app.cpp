@@ -6,6 +6,7 @@
 #include "app/trace_window.h"
 #include "link/console_state.h"
 #include "link/registers.h"
+#include "monitor/line_history_window.h"
 #include "platform/message_box.h"
 #include "platform/modal_runner.h"
 #include "platform/window_seams.h"
@@ -82,6 +83,11 @@ bool CConfigApp::isInMainWindow(const QObject* watched) const {
     if (mainWndHandle == nullptr || !watched->isWidgetType())
         return false;
     const auto* widget = static_cast<const QWidget*>(watched);
+    // The line history is a window of its own, but belongs to the sheet that opened it.
+    if (const auto* history = qobject_cast<const LineHistoryWindow*>(widget->window()))
+        widget = history->parentWidget();
+    if (widget == nullptr)
+        return false;
     // Only the window itself and its children: not the dialogs and message boxes it owns.
     return widget == mainWndHandle || mainWndHandle->isAncestorOf(widget);
 }

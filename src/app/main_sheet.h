@@ -29,6 +29,7 @@ public:
 
     void showLinkState(bool linkUp) override;
     void showAboutBox(QWidget* asker) override;
+    std::vector<ApplyPeriod> applyPeriods() const override { return configPage.applyPeriods(); }
 
 protected:
     void initialize() override;

@@ -1,12 +1,16 @@
 #include "link/console_link.h"
 
 #include "link/console_state.h"
+#include "link/registers.h"
+#include "platform/clock.h"
 #include "platform/message_box.h"
 #include "platform/port_open.h"
 #include "platform/process_exit.h"
 #include "platform/trace.h"
 #include "platform/window_timers.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -38,6 +42,14 @@ bool readOneByte(std::uint8_t& byte) {
     }
     platform::appendTrace(kCommunicationError);
     return false;
+}
+
+// Register tokens name the same register whatever the case of their letters.
+bool sameRegister(std::string_view a, std::string_view b) {
+    return std::ranges::equal(a, b, [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
 }
 
 } // namespace
@@ -188,10 +200,30 @@ int CConsoleLink::ReadRegisterBytes(const char* reg, std::uint32_t& value, int c
     if (count < 1 || count > 4)
         return 0;
     const std::string command = std::string("rd ") + reg + ", " + std::to_string(count) + "\n";
-    char buffer[kBufferSize];
+    // Zeroed, so that the whole buffer can be searched for the prompt.
+    char buffer[kBufferSize] = {};
     if (!exchange(command.c_str(), buffer, kSendCommandFailed))
         return 0;
-    return ParseReplyBytes(value, buffer, count);
+    const int parsed = ParseReplyBytes(value, buffer, count);
+    if (sameRegister(reg, kRegCorrectedErrors))
+        noteCounterRead(std::string_view(buffer, kBufferSize), parsed != 0);
+    return parsed;
+}
+
+void CConsoleLink::noteCounterRead(std::string_view reply, bool gotValue) {
+    const std::int64_t now = platform::clock().nowMs();
+    const int side = sideOfPrompt(reply);
+    counterIntervalMs_.reset();
+    if (side < 0) {
+        // Whichever unit answered cleared its counter: neither earlier read counts any more.
+        g_counterReadMs = {};
+        return;
+    }
+    auto& last = g_counterReadMs[static_cast<std::size_t>(side)];
+    if (gotValue && last)
+        counterIntervalMs_ = now - *last;
+    // A reply without a value may or may not have cleared the counter.
+    last = gotValue ? std::optional(now) : std::nullopt;
 }
 
 int CConsoleLink::WriteCommand(const char* command) {

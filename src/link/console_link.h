@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 // Each unit's error sum as an error check counted it; a unit it did not count has none.
 struct ErrorSums {
@@ -43,6 +44,10 @@ public:
     // --- Command layer ---
     int ReadRegister(const char* reg, std::uint8_t& value);
     int ReadRegisterBytes(const char* reg, std::uint32_t& value, int count);
+    // The corrected-error counter counts since the previous read of that unit's counter, by any
+    // link (a poll, an Apply's error check). For the last counter read through this link: the ms
+    // since that previous read; empty when it is not known.
+    std::optional<std::int64_t> counterIntervalMs() const { return counterIntervalMs_; }
     int WriteCommand(const char* command);
     int SendWriteCommand(const char* command);
     int QuerySide();
@@ -76,4 +81,8 @@ private:
     int exchange(const char* command, char* buffer, const char* sendFailure);
     // One unit's error sum for CheckErrors.
     int readErrorSum();
+    // Notes a read of the corrected-error counter, answered with the given reply.
+    void noteCounterRead(std::string_view reply, bool gotValue);
+
+    std::optional<std::int64_t> counterIntervalMs_;
 };

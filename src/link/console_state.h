@@ -2,7 +2,10 @@
 
 #include "platform/serial_port.h"
 
+#include <array>
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 // Process-wide console state, shared by every window and every link object.
 
@@ -15,6 +18,10 @@ extern std::unique_ptr<platform::SerialPort> g_portHandle;
 extern int g_fatalErrorsEnabled;
 // What the last poll-timer start of a status page returned; FatalError kills this timer.
 extern unsigned int g_pollTimerId;
+
+// When each unit's corrected-error counter (8C91, cleared on read) was last read, by whichever
+// link, in platform clock ms: [0] the local unit, [1] the remote one. Empty when not known.
+extern std::array<std::optional<std::int64_t>, 2> g_counterReadMs;
 
 // Puts the process-wide state back to its initial values (closing nothing). For tests.
 void resetConsoleState();

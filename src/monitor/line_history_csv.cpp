@@ -37,6 +37,7 @@ constexpr const char* kReadingColumns[] = {
     "SNR (dB)",
     "MSE (dB)",
     "Corrected RS errors /s",
+    "Corrected RS errors interval (s)",
     "Link Fail Counter",
     "Transmitted Power (dBm/Hz)",
     "Downstream (Mbit/s)",
@@ -78,9 +79,13 @@ std::string lineHistoryCsvRow(const LineSample& sample, const TimeStampFormatter
          {std::string(sample.side == LineSide::Local ? "Local" : "Remote"),
           std::string(sSide ? (*sSide ? "S" : "P") : ""),
           std::string(up ? (*up ? "up" : "down") : ""), decimal(sample.snrDb(), 2),
-          decimal(sample.mseDb(), 2), whole(sample.correctedErrors), whole(sample.linkFailCount),
-          decimal(sample.transmitPowerDbmHz(), 2), decimal(sample.downstreamMbps(), 4),
-          decimal(sample.upstreamMbps(), 4)})
+          decimal(sample.mseDb(), 2), whole(sample.correctedErrors),
+          decimal(sample.counterIntervalMs
+                      ? std::optional<double>(*sample.counterIntervalMs / 1000.0)
+                      : std::nullopt,
+                  3),
+          whole(sample.linkFailCount), decimal(sample.transmitPowerDbmHz(), 2),
+          decimal(sample.downstreamMbps(), 4), decimal(sample.upstreamMbps(), 4)})
         line += ',' + cell;
     addBits(line, sample.linkStateBits, kLinkBits);
     addBits(line, sample.receiverBits, kReceiverBits);

@@ -24,7 +24,8 @@ std::string localIsoTime(std::int64_t wallTimeMs);
 // One field, quoted when it holds a comma, a quote, CR or LF (quotes inside doubled).
 std::string csvField(std::string_view text);
 
-// The header row and the row of one poll, each with its CRLF.
+// The header row and the row of one poll, each with its CRLF: a file written a row at a time
+// reads the same as one written whole.
 std::string lineHistoryCsvHeader();
 std::string lineHistoryCsvRow(const LineSample& sample, const TimeStampFormatter& timeStamp);
 

@@ -1,44 +1,40 @@
 #include "monitor/line_history_window.h"
 
 #include "monitor/line_history_csv.h"
+#include "monitor/line_plot.h"
 #include "platform/clock.h"
 #include "platform/file_dialog.h"
 #include "platform/journal.h"
 #include "platform/local_time.h"
 
-#include <QChart>
-#include <QChartView>
-#include <QDateTime>
-#include <QDateTimeAxis>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineSeries>
 #include <QPushButton>
-#include <QScatterSeries>
 #include <QVBoxLayout>
-#include <QValueAxis>
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdio>
 
 using monitor::LineHistory;
-using monitor::LineSample;
+using monitor::lineOf;
+using monitor::LineSide;
+using monitor::Quantity;
 
 namespace {
 
-enum SeriesIndex : std::size_t { kSnr, kMse, kErrors, kFails, kDrops, kSides };
-// The marks sit on an axis of their own, near the bottom of the upper chart, so they stay put
-// however the dB axis scales; side changes above link drops, as the two often come together.
-constexpr double kDropRow = 0.05;
-constexpr double kSideRow = 0.14;
-constexpr qint64 kMinuteMs = 60000;
-// The time axis steps from tick to tick by one of these (minutes), with at most
-// kMostTickIntervals steps over the whole session.
-constexpr std::array<qint64, 12> kTickStepsMinutes = {1,  2,   5,   10,  15,  30,
-                                                      60, 120, 180, 360, 720, 1440};
-constexpr qint64 kMostTickIntervals = 8;
-static_assert(kSides + 1 == 6, "one list of points per series");
+// The search passes a side from this signal/noise ratio up.
+constexpr double kPassThresholdDb = 6.0;
+constexpr double kShortestSpanMs = 60000;
+constexpr double kLongestSpanMs = 62.0 * 24 * 3600000;
+// The whole history is shown with room to grow, so that following it rarely spreads it anew.
+constexpr double kAllGrowth = 1.25;
+constexpr double kShortestAllMs = 15 * 60000;
+
+const QColor kLocalColour(31, 95, 191), kRemoteColour(192, 57, 43);
+const QColor kLocalMseColour(111, 168, 220), kRemoteMseColour(230, 145, 56);
+const QColor kLocalFailColour(56, 118, 29), kRemoteFailColour(142, 68, 173);
 
 // Suggests line_history_2026-03-01_0900.csv for a history that began at 09:00 local time.
 std::string suggestedFileName(const LineHistory& history) {
@@ -51,189 +47,219 @@ std::string suggestedFileName(const LineHistory& history) {
     return name;
 }
 
-QScatterSeries* marks(QScatterSeries::MarkerShape shape, const QColor& color) {
-    auto* series = new QScatterSeries;
-    series->setMarkerShape(shape);
-    series->setMarkerSize(10);
-    series->setColor(color);
-    series->setBorderColor(color.darker());
-    return series;
+LinePlot::Line line(Quantity quantity, LineSide side, const char* reading, const char* unit,
+                    const QColor& colour, bool rightAxis = false) {
+    const QString sideName = side == LineSide::Local ? "Local" : "Remote";
+    return {lineOf(quantity, side),
+            QString("%1 %2").arg(reading, sideName),
+            reading,
+            unit,
+            colour,
+            rightAxis};
 }
 
-QValueAxis* valueAxis(const char* title, const QString& format) {
-    auto* axis = new QValueAxis;
-    axis->setTitleText(title);
-    axis->setLabelFormat(format);
-    return axis;
+QString duration(std::int64_t ms) {
+    const std::int64_t minutes = ms / 60000;
+    if (minutes < 60)
+        return QString("%1 min").arg(minutes);
+    return QString("%1 h %2 min").arg(minutes / 60).arg(minutes % 60, 2, 10, QChar('0'));
 }
 
 } // namespace
 
-LineHistoryWindow::LineHistoryWindow(const LineHistory& history, QWidget* parent)
-    : QWidget(parent, Qt::Window), history_(history) {
+LineHistoryWindow::LineHistoryWindow(const LineHistory& history, QWidget* parent,
+                                     ApplyPeriods applyPeriods)
+    : QWidget(parent, Qt::Window), history_(history), applyPeriods_(std::move(applyPeriods)) {
     setWindowTitle("Line History");
-    QChart* lineChart = makeChart("Signal", lineTime_);
-    QChart* errorChart = makeChart("Errors", errorTime_);
-    dbAxis_ = valueAxis("dB", "%.0f");
-    lineChart->addAxis(dbAxis_, Qt::AlignLeft);
-    errorAxis_ = valueAxis("errors /s", "%.0f");
-    errorChart->addAxis(errorAxis_, Qt::AlignLeft);
-    failAxis_ = valueAxis("link fails", "%.0f");
-    errorChart->addAxis(failAxis_, Qt::AlignRight);
-    auto* markAxis = new QValueAxis;
-    markAxis->setRange(0, 1);
-    markAxis->setVisible(false);
-    lineChart->addAxis(markAxis, Qt::AlignRight);
+    signal_ = new LinePlot(history_, columns_,
+                           {line(Quantity::Snr, LineSide::Local, "SNR", " dB", kLocalColour),
+                            line(Quantity::Snr, LineSide::Remote, "SNR", " dB", kRemoteColour),
+                            line(Quantity::Mse, LineSide::Local, "MSE", " dB", kLocalMseColour),
+                            line(Quantity::Mse, LineSide::Remote, "MSE", " dB", kRemoteMseColour)},
+                           {"dB"}, std::nullopt, this);
+    signal_->setThreshold(kPassThresholdDb, "6 dB pass");
+    signal_->setMarks(true);
+    errors_ = new LinePlot(
+        history_, columns_,
+        {line(Quantity::ErrorRate, LineSide::Local, "Corrected errors", " /s", kLocalColour),
+         line(Quantity::ErrorRate, LineSide::Remote, "Corrected errors", " /s", kRemoteColour),
+         line(Quantity::LinkFails, LineSide::Local, "Link fails", "", kLocalFailColour, true),
+         line(Quantity::LinkFails, LineSide::Remote, "Link fails", "", kRemoteFailColour, true)},
+        {"corrected errors /s", true, 1}, LinePlot::Axis{"link fails", true, 5}, this);
 
-    addSeries(lineChart, new QLineSeries, "SNR (dB)", dbAxis_, lineTime_);
-    addSeries(lineChart, new QLineSeries, "MSE (dB)", dbAxis_, lineTime_);
-    addSeries(errorChart, new QLineSeries, "Corrected RS errors /s", errorAxis_, errorTime_);
-    addSeries(errorChart, new QLineSeries, "Link Fail Counter", failAxis_, errorTime_);
-    addSeries(lineChart, marks(QScatterSeries::MarkerShapeTriangle, Qt::red), "Link drop", markAxis,
-              lineTime_);
-    addSeries(lineChart, marks(QScatterSeries::MarkerShapeRectangle, QColor(230, 120, 0)),
-              "Side change", markAxis, lineTime_);
+    range_ = new QComboBox;
+    range_->addItems({"15 min", "1 h", "8 h", "24 h", "All"});
+    range_->setCurrentIndex(4);
+    auto* rangeLabel = new QLabel("&Range:");
+    rangeLabel->setBuddy(range_);
+    follow_ = new QCheckBox("&Follow");
+    follow_->setChecked(true);
+    follow_->setToolTip("Keep the newest poll in view");
+    auto* exportButton = new QPushButton("&Export CSV...");
+    summary_ = new QLabel;
+    summary_->setTextFormat(Qt::RichText);
 
-    auto* exportButton = new QPushButton("Export CSV...");
-    connect(exportButton, &QPushButton::clicked, this, [this] { exportCsv(); });
-    auto* buttons = new QHBoxLayout;
+    auto* controls = new QHBoxLayout;
+    controls->addWidget(rangeLabel);
+    controls->addWidget(range_);
+    controls->addSpacing(12);
+    controls->addWidget(follow_);
+    controls->addStretch();
     // Every poll also goes to the run's journal as it happens; the folder can be copied from here.
     if (const std::string folder = platform::journalFolder(); !folder.empty()) {
         auto* where = new QLabel("Journal: " + QString::fromStdString(folder));
         where->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        buttons->addWidget(where);
+        controls->addWidget(where);
+        controls->addSpacing(12);
     }
-    buttons->addStretch();
-    buttons->addWidget(exportButton);
+    controls->addWidget(exportButton);
     auto* layout = new QVBoxLayout(this);
-    for (QChart* chart : {lineChart, errorChart}) {
-        auto* view = new QChartView(chart);
-        view->setRenderHint(QPainter::Antialiasing);
-        view->setMinimumHeight(200);
-        layout->addWidget(view, 1);
+    layout->addWidget(signal_, 3);
+    layout->addWidget(errors_, 2);
+    layout->addWidget(summary_);
+    layout->addLayout(controls);
+    setTabOrder(signal_, errors_);
+    setTabOrder(errors_, range_);
+    setTabOrder(range_, follow_);
+    setTabOrder(follow_, exportButton);
+    resize(820, 640);
+
+    connect(exportButton, &QPushButton::clicked, this, [this] { exportCsv(); });
+    connect(range_, &QComboBox::activated, this, [this](int index) {
+        if (follow_->isChecked() || index == 4) {
+            followedRange(startMs_, spanMs_);
+        } else {
+            spanMs_ = static_cast<double>(kRangesMs[index]);
+            startMs_ = history_.samples().empty()
+                           ? startMs_
+                           : static_cast<double>(history_.samples().back().wallTimeMs) - spanMs_;
+        }
+        rebuild();
+    });
+    connect(follow_, &QCheckBox::toggled, this, [this](bool on) {
+        if (on)
+            rebuild();
+    });
+    for (LinePlot* plot : {signal_, errors_}) {
+        connect(plot, &LinePlot::zoomRequested, this, &LineHistoryWindow::zoom);
+        connect(plot, &LinePlot::panRequested, this, &LineHistoryWindow::pan);
     }
-    layout->addLayout(buttons);
-    resize(760, 560);
-    rescaleTime();
-    rescaleValues();
+    connect(signal_, &LinePlot::plotWidthChanged, this, [this] {
+        if (isVisible() && signal_->plotWidth() != columns_.count())
+            rebuild();
+    });
 }
 
-QChart* LineHistoryWindow::makeChart(const char* title, QDateTimeAxis*& time) {
-    auto* chart = new QChart;
-    chart->setTitle(title);
-    chart->legend()->setAlignment(Qt::AlignTop);
-    time = new QDateTimeAxis;
-    time->setFormat("hh:mm");
-    chart->addAxis(time, Qt::AlignBottom);
-    return chart;
+void LineHistoryWindow::followedRange(double& startMs, double& spanMs) const {
+    const auto& samples = history_.samples();
+    const double newest = samples.empty() ? static_cast<double>(platform::wallTimeMs())
+                                          : static_cast<double>(samples.back().wallTimeMs);
+    const int choice = range_->currentIndex();
+    if (choice < 4) {
+        spanMs = static_cast<double>(kRangesMs[choice]);
+        startMs = newest - spanMs;
+        return;
+    }
+    const double oldest =
+        samples.empty() ? newest : static_cast<double>(samples.front().wallTimeMs);
+    spanMs = std::max(kShortestAllMs, (newest - oldest) * kAllGrowth);
+    startMs = oldest;
 }
 
-QXYSeries* LineHistoryWindow::addSeries(QChart* chart, QXYSeries* series, const char* name,
-                                        QValueAxis* axis, QDateTimeAxis* time) {
-    series->setName(name);
-    chart->addSeries(series);
-    series->attachAxis(time);
-    series->attachAxis(axis);
-    series_.push_back(series);
-    return series;
-}
-
-QXYSeries* LineHistoryWindow::series(std::string_view name) const {
-    const QString wanted = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-    for (QXYSeries* candidate : series_)
-        if (candidate->name() == wanted)
-            return candidate;
-    return nullptr;
+void LineHistoryWindow::rebuild() {
+    if (follow_->isChecked())
+        followedRange(startMs_, spanMs_);
+    const int width = signal_->plotWidth();
+    const double columnMs = spanMs_ / width;
+    auto first = static_cast<std::int64_t>(std::floor(startMs_ / columnMs));
+    if (follow_->isChecked() && range_->currentIndex() < 4 && !history_.samples().empty())
+        // The newest poll in the last column.
+        first = static_cast<std::int64_t>(std::floor(
+                    static_cast<double>(history_.samples().back().wallTimeMs) / columnMs)) -
+                width + 1;
+    columns_.rebuild(history_, first, columnMs, width);
+    added_ = history_.size();
+    refreshViews();
 }
 
 void LineHistoryWindow::follow() {
-    if (!isVisible() || plotted_ == history_.size())
+    if (!isVisible() || added_ == history_.size())
         return;
-    std::array<QList<QPointF>, kSeriesCount> points;
-    collectPoints(points);
-    widenRanges(points);
-    // One replace per series: appending a list lays the whole line out again for every point
-    // added, which made a day of polls take minutes to open; a replace lays it out once.
-    for (std::size_t i = 0; i < points.size(); ++i)
-        if (!points[i].isEmpty())
-            series_[i]->replace(series_[i]->points() + points[i]);
-    rescaleTime();
-    rescaleValues();
-}
-
-void LineHistoryWindow::collectPoints(std::array<QList<QPointF>, kSeriesCount>& points) {
     const auto& samples = history_.samples();
-    const auto add = [&](int series, std::int64_t timeMs, std::optional<double> value) {
-        if (value && std::isfinite(*value))
-            points[static_cast<std::size_t>(series)].append(
-                QPointF(static_cast<qreal>(timeMs), *value));
-    };
-    const auto count = [](auto value) {
-        return value ? std::optional<double>(*value) : std::nullopt;
-    };
-    for (; plotted_ < samples.size(); ++plotted_) {
-        const LineSample& sample = samples[plotted_];
-        add(kSnr, sample.wallTimeMs, sample.snrDb());
-        add(kMse, sample.wallTimeMs, sample.mseDb());
-        add(kErrors, sample.wallTimeMs, count(sample.correctedErrors));
-        add(kFails, sample.wallTimeMs, count(sample.linkFailCount));
-    }
-    for (; dropsMarked_ < history_.linkDrops().size(); ++dropsMarked_)
-        add(kDrops, samples[history_.linkDrops()[dropsMarked_]].wallTimeMs, kDropRow);
-    for (; sidesMarked_ < history_.sideChanges().size(); ++sidesMarked_)
-        add(kSides, samples[history_.sideChanges()[sidesMarked_]].wallTimeMs, kSideRow);
-}
-
-void LineHistoryWindow::widenRanges(const std::array<QList<QPointF>, kSeriesCount>& points) {
-    for (const auto index : {kSnr, kMse})
-        for (const QPointF& point : points[index]) {
-            dbLow_ = anyDb_ ? std::min(dbLow_, point.y()) : point.y();
-            dbHigh_ = anyDb_ ? std::max(dbHigh_, point.y()) : point.y();
-            anyDb_ = true;
+    for (; added_ < samples.size(); ++added_) {
+        if (follow_->isChecked()) {
+            const std::int64_t column =
+                columns_.columnAt(static_cast<double>(samples[added_].wallTimeMs));
+            const std::int64_t beyond = column - (columns_.firstColumn() + columns_.count() - 1);
+            if (beyond > 0 && range_->currentIndex() == 4) {
+                rebuild(); // the whole history outgrew its room: spread it anew
+                return;
+            }
+            if (beyond > 0)
+                columns_.scrollTo(columns_.firstColumn() + beyond);
         }
-    for (const QPointF& point : points[kErrors])
-        errorHigh_ = std::max(errorHigh_, point.y());
-    for (const QPointF& point : points[kFails])
-        failHigh_ = std::max(failHigh_, point.y());
-}
-
-void LineHistoryWindow::rescaleTime() {
-    const auto& samples = history_.samples();
-    const qint64 first = samples.empty() ? platform::wallTimeMs() : samples.front().wallTimeMs;
-    const qint64 last = samples.empty() ? first : samples.back().wallTimeMs;
-    // Ticks on whole minutes of the local clock, so the labels read 08:00, 08:10, 08:20...
-    qint64 step = kTickStepsMinutes.back() * kMinuteMs;
-    for (const qint64 minutes : kTickStepsMinutes)
-        if (last - first <= minutes * kMinuteMs * kMostTickIntervals) {
-            step = minutes * kMinuteMs;
-            break;
-        }
-    const qint64 offset = qint64{platform::localUtcOffsetMinutes(first)} * kMinuteMs;
-    const qint64 from = (first + offset) / step * step - offset;
-    const qint64 intervals = std::max<qint64>(1, (last - from + step - 1) / step);
-    for (QDateTimeAxis* time : {lineTime_, errorTime_}) {
-        time->setRange(QDateTime::fromMSecsSinceEpoch(from),
-                       QDateTime::fromMSecsSinceEpoch(from + intervals * step));
-        time->setTickCount(static_cast<int>(intervals) + 1);
-        time->setFormat(intervals * step > 24 * 60 * kMinuteMs ? "dd MMM hh:mm" : "hh:mm");
+        columns_.add(history_, added_);
     }
+    startMs_ = columns_.startMs();
+    refreshViews();
 }
 
-void LineHistoryWindow::rescaleValues() {
-    // A band below the lowest reading keeps the marks clear of the lines.
-    const double low = anyDb_ ? std::floor(dbLow_) - 2 : 0;
-    const double high = anyDb_ ? std::ceil(dbHigh_) + 2 : 50;
-    dbAxis_->setRange(low - (high - low) * 0.25, high);
-    dbAxis_->applyNiceNumbers();
-    errorAxis_->setRange(0, std::max(10.0, errorHigh_ * 1.1));
-    errorAxis_->applyNiceNumbers();
-    failAxis_->setRange(0, std::max(5.0, failHigh_ + 1));
-    failAxis_->applyNiceNumbers();
+void LineHistoryWindow::showRange(double startMs, double spanMs) {
+    stopFollowing();
+    spanMs_ = std::clamp(spanMs, kShortestSpanMs, kLongestSpanMs);
+    startMs_ = startMs;
+    rebuild();
+}
+
+void LineHistoryWindow::zoom(double factor, double aroundMs) {
+    const double span = std::clamp(spanMs_ * factor, kShortestSpanMs, kLongestSpanMs);
+    showRange(aroundMs - (aroundMs - columns_.startMs()) * span / spanMs_, span);
+}
+
+void LineHistoryWindow::pan(int columns) {
+    showRange(columns_.startMs() + columns * columns_.columnMs(), spanMs_);
+}
+
+void LineHistoryWindow::stopFollowing() {
+    const QSignalBlocker quiet(follow_);
+    follow_->setChecked(false);
+}
+
+void LineHistoryWindow::refreshViews() {
+    const std::vector<ApplyPeriod> periods =
+        applyPeriods_ ? applyPeriods_() : std::vector<ApplyPeriod>{};
+    for (LinePlot* plot : {signal_, errors_}) {
+        plot->setApplyPeriods(periods);
+        plot->refresh();
+    }
+    summary_->setText(summaryText());
+}
+
+QString LineHistoryWindow::summaryText() const {
+    QString rows;
+    for (const LineSide side : {LineSide::Local, LineSide::Remote}) {
+        const monitor::SideSummary s = columns_.summary(side);
+        if (s.polls == 0)
+            continue;
+        const QString snr = s.snrCount == 0 ? QString("no SNR")
+                                            : QString("SNR min %1 dB, mean %2 dB")
+                                                  .arg(s.snrLow, 0, 'f', 2)
+                                                  .arg(s.snrSum / s.snrCount, 0, 'f', 2);
+        rows += QString("<tr><td><b>%1</b></td><td>polled %2</td><td>link up %3%</td>"
+                        "<td>%4 link drop%5</td><td>%6</td></tr>")
+                    .arg(side == LineSide::Local ? "Local" : "Remote", duration(s.polledMs))
+                    .arg(100.0 * s.linkUpPolls / s.polls, 0, 'f', 1)
+                    .arg(s.linkDrops)
+                    .arg(s.linkDrops == 1 ? "" : "s", snr);
+    }
+    if (rows.isEmpty())
+        return "No poll in the shown range.";
+    return "<table cellspacing=\"10\" cellpadding=\"0\">" + rows + "</table>";
 }
 
 void LineHistoryWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    follow();
+    rebuild();
 }
 
 void LineHistoryWindow::exportCsv() {

@@ -1,65 +1,70 @@
 #pragma once
 
+#include "monitor/line_columns.h"
 #include "monitor/line_history.h"
+#include "pages/page_host.h"
 
-#include <QList>
-#include <QPointF>
 #include <QWidget>
-#include <array>
 #include <cstddef>
-#include <string_view>
+#include <functional>
 #include <vector>
 
-class QChart;
-class QDateTimeAxis;
-class QValueAxis;
-class QXYSeries;
+class LinePlot;
+class QCheckBox;
+class QComboBox;
+class QLabel;
 
-// The line history of the VDSL Status page, plotted against time: SNR and MSE in dB above,
-// corrected errors and the link fail counter below, link drops and side changes marked along the
-// bottom of the upper chart. A modeless window that only reads the history; it never talks to
-// the unit. While shown it follows every new poll; shown again, it catches up first.
+// The line history of the VDSL Status page, plotted against local time: SNR and MSE in dB with
+// the search's pass threshold above, corrected errors per second and the link fail counter below,
+// a line per side, a shaded band per Apply, and a summary of the shown range per side. A modeless
+// window that only reads the history; it never talks to the unit. While shown it follows every
+// new poll at the cost of one column; shown again, it catches up first.
 class LineHistoryWindow : public QWidget {
     Q_OBJECT
 
 public:
-    LineHistoryWindow(const monitor::LineHistory& history, QWidget* parent);
+    using ApplyPeriods = std::function<std::vector<ApplyPeriod>()>;
+    // The range choices, in the order of the range box.
+    static constexpr std::int64_t kRangesMs[] = {15 * 60000, 3600000, 8 * 3600000, 24 * 3600000};
+
+    LineHistoryWindow(const monitor::LineHistory& history, QWidget* parent,
+                      ApplyPeriods applyPeriods = {});
 
     // Plots the samples the history gained since the last call; nothing while hidden.
     void follow();
     // Asks where to save the history as CSV and writes it there.
     void exportCsv();
+    // Shows the wall times [startMs, startMs + spanMs), as a zoom would: Follow goes off.
+    void showRange(double startMs, double spanMs);
 
-    // A plotted series by its legend name ("SNR (dB)", "Link drop", ...); null if none.
-    QXYSeries* series(std::string_view name) const;
+    const monitor::LineColumns& columns() const { return columns_; }
+    LinePlot* signalPlot() const { return signal_; }
+    LinePlot* errorPlot() const { return errors_; }
+    QComboBox* rangeBox() const { return range_; }
+    QCheckBox* followBox() const { return follow_; }
+    QString summaryText() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    static constexpr std::size_t kSeriesCount = 6;
-
-    QChart* makeChart(const char* title, QDateTimeAxis*& time);
-    QXYSeries* addSeries(QChart* chart, QXYSeries* series, const char* name, QValueAxis* axis,
-                         QDateTimeAxis* time);
-    // The points of the samples, link drops and side changes not plotted yet, by series.
-    void collectPoints(std::array<QList<QPointF>, kSeriesCount>& points);
-    void widenRanges(const std::array<QList<QPointF>, kSeriesCount>& points);
-    void rescaleTime();
-    void rescaleValues();
+    // Spreads the history over the columns of the range the controls or the zoom chose.
+    void rebuild();
+    // The range Follow shows: the chosen span up to the newest poll, or the whole history.
+    void followedRange(double& startMs, double& spanMs) const;
+    void zoom(double factor, double aroundMs);
+    void pan(int columns);
+    void stopFollowing();
+    void refreshViews();
 
     const monitor::LineHistory& history_;
-    std::size_t plotted_ = 0;     // samples plotted so far
-    std::size_t dropsMarked_ = 0; // link drops and side changes marked so far
-    std::size_t sidesMarked_ = 0;
-    std::vector<QXYSeries*> series_;
-    QDateTimeAxis* lineTime_ = nullptr;
-    QDateTimeAxis* errorTime_ = nullptr;
-    QValueAxis* dbAxis_ = nullptr;
-    QValueAxis* errorAxis_ = nullptr;
-    QValueAxis* failAxis_ = nullptr;
-    // The span of the values plotted, for the axes.
-    double dbLow_ = 0, dbHigh_ = 0;
-    double errorHigh_ = 0, failHigh_ = 0;
-    bool anyDb_ = false;
+    ApplyPeriods applyPeriods_;
+    monitor::LineColumns columns_;
+    std::size_t added_ = 0; // samples the columns have been given
+    double startMs_ = 0, spanMs_ = kRangesMs[1];
+    LinePlot* signal_ = nullptr;
+    LinePlot* errors_ = nullptr;
+    QComboBox* range_ = nullptr;
+    QCheckBox* follow_ = nullptr;
+    QLabel* summary_ = nullptr;
 };

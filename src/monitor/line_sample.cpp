@@ -58,4 +58,10 @@ std::optional<double> LineSample::upstreamMbps() const {
     return upstreamCode ? LineRateMbps(*upstreamCode) : std::nullopt;
 }
 
+std::optional<double> LineSample::correctedErrorsPerSecond() const {
+    if (!correctedErrors || !counterIntervalMs || *counterIntervalMs == 0)
+        return std::nullopt;
+    return *correctedErrors * 1000.0 / *counterIntervalMs;
+}
+
 } // namespace monitor

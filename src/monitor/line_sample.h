@@ -14,16 +14,19 @@ enum class LineSide : std::uint8_t { Local, Remote };
 struct LineSample {
     std::int64_t wallTimeMs = 0;                  // when the poll began, ms since 1970-01-01 UTC
     std::optional<std::uint32_t> correctedErrors; // 8C91, counted since the previous read
-    std::optional<std::uint32_t> noise;           // 8C99, the v of SNR and MSE
-    std::optional<std::uint16_t> transmitLevel;   // 8C9C, the w of the transmitted power
-    std::optional<std::uint8_t> linkCheck;        // 8c71 as the link check read it
-    std::optional<std::uint8_t> unitType;         // 8c70
-    std::optional<std::uint8_t> downstreamCode;   // 8c40
-    std::optional<std::uint8_t> upstreamCode;     // 8c41
-    std::optional<std::uint8_t> linkFailCount;    // 8D38
-    std::optional<std::uint8_t> receiverBits;     // 8C98
-    std::optional<std::uint8_t> gainStep;         // 8C67
-    std::optional<std::uint8_t> linkStateBits;    // 8C71 as the indicators show it
+    // The time since the previous read of the same unit's 8C91 (a poll or an Apply's error
+    // check); empty when that read is not known, as for the first read of a run.
+    std::optional<std::uint32_t> counterIntervalMs;
+    std::optional<std::uint32_t> noise;         // 8C99, the v of SNR and MSE
+    std::optional<std::uint16_t> transmitLevel; // 8C9C, the w of the transmitted power
+    std::optional<std::uint8_t> linkCheck;      // 8c71 as the link check read it
+    std::optional<std::uint8_t> unitType;       // 8c70
+    std::optional<std::uint8_t> downstreamCode; // 8c40
+    std::optional<std::uint8_t> upstreamCode;   // 8c41
+    std::optional<std::uint8_t> linkFailCount;  // 8D38
+    std::optional<std::uint8_t> receiverBits;   // 8C98
+    std::optional<std::uint8_t> gainStep;       // 8C67
+    std::optional<std::uint8_t> linkStateBits;  // 8C71 as the indicators show it
     LineSide side = LineSide::Local;
 
     // The link state the link check found; empty when it got no value.
@@ -38,6 +41,9 @@ struct LineSample {
     std::optional<double> transmitPowerDbmHz() const;
     std::optional<double> downstreamMbps() const;
     std::optional<double> upstreamMbps() const;
+    // Corrected errors per second over the time the counter counted them; empty without the
+    // count or its interval.
+    std::optional<double> correctedErrorsPerSecond() const;
 
     // The rate codes the formulas take: each unit measures the direction it receives and reports
     // the power of the one it sends. Empty without the unit type or the code.

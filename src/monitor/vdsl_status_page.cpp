@@ -6,6 +6,7 @@
 #include "monitor/link_status.h"
 #include "monitor/poll_journal.h"
 #include "monitor/poll_timer.h"
+#include "pages/page_host.h"
 #include "platform/clock.h"
 #include "res/control_ids.h"
 #include "res/templates.h"
@@ -16,6 +17,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <algorithm>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -89,8 +92,12 @@ void CStatus::RefreshVdslStatus() {
         showBits(*this, kReceiverIndicators, *sample.receiverBits);
     sample.correctedErrors =
         monitor::readRegisterBytes(link, kRegCorrectedErrors, kCorrectedErrorsWidth);
-    if (sample.correctedErrors)
+    if (sample.correctedErrors) {
         rsErrorCount = *sample.correctedErrors;
+        if (const auto interval = link.counterIntervalMs())
+            sample.counterIntervalMs = static_cast<std::uint32_t>(
+                std::clamp<std::int64_t>(*interval, 0, std::numeric_limits<std::uint32_t>::max()));
+    }
     refreshLineReadings(sample);
     sample.linkStateBits = monitor::readRegister(link, kRegLinkStateIndicators);
     if (sample.linkStateBits)
@@ -123,7 +130,10 @@ void CStatus::recordSample(const monitor::LineSample& sample) {
 
 void CStatus::showLineHistory() {
     if (!historyWindow_)
-        historyWindow_ = new LineHistoryWindow(history_, this);
+        historyWindow_ = new LineHistoryWindow(history_, this, [this] {
+            const PageHost* host = pageHostOf(*this);
+            return host != nullptr ? host->applyPeriods() : std::vector<ApplyPeriod>{};
+        });
     historyWindow_->show();
     historyWindow_->raise();
     historyWindow_->activateWindow();

@@ -79,6 +79,8 @@ public:
     const std::optional<InstallationRecord>& installationRecord() const {
         return recording_.lastRecord();
     }
+    // When each Apply that got past its checks ran.
+    const std::vector<ApplyPeriod>& applyPeriods() const { return recording_.periods(); }
 
 protected:
     void initialize() override;

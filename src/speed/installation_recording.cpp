@@ -45,5 +45,6 @@ void InstallationRecording::runEnded(const std::string& trace) {
     running_->downActual = downActual_;
     running_->upActual = upActual_;
     running_->trace = trace;
+    periods_.push_back({running_->startWallMs, running_->endWallMs});
     last_ = std::exchange(running_, std::nullopt);
 }

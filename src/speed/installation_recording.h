@@ -1,10 +1,12 @@
 #pragma once
 
+#include "pages/page_host.h"
 #include "speed/best_speed_search.h"
 #include "speed/installation_record.h"
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // Builds the record of each Apply from what the search tells its observers: the run's range and
 // order, every attempt, every message, and the status line and Actual boxes it leaves. An Apply
@@ -13,6 +15,8 @@ class InstallationRecording : public SearchObserver {
 public:
     // The record of the last Apply that got past its checks, if any.
     const std::optional<InstallationRecord>& lastRecord() const { return last_; }
+    // When each of those Apply runs went from its start to its end.
+    const std::vector<ApplyPeriod>& periods() const { return periods_; }
 
     void showStatus(const std::string& text, bool paintNow) override;
     void showActualRates(const std::string& down, const std::string& up) override;
@@ -28,4 +32,5 @@ private:
     std::string upActual_;
     std::optional<InstallationRecord> running_;
     std::optional<InstallationRecord> last_;
+    std::vector<ApplyPeriod> periods_;
 };

@@ -5,12 +5,14 @@
 #include "app/port_dialog.h"
 #include "app/process_objects.h"
 #include "link/console_state.h"
+#include "monitor/line_history_window.h"
 #include "platform/modal_runner.h"
 #include "res/control_ids.h"
 #include "support/platform_fixture.h"
 #include "support/scripted_port.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTest>
@@ -99,6 +101,11 @@ TEST_F(StartUpTest, PSideUnitGetsTheMainSheetWhereAltShowsTheTrace) {
         releaseAlt(&sheet);
         EXPECT_TRUE(traceWindow().isVisible());
         EXPECT_EQ(traceWindow().traceText, text);
+        // The line history is a window of its own, but part of the sheet for the key.
+        traceWindow().hide();
+        sheet.vdslPage.showLineHistory();
+        QTest::keyRelease(sheet.vdslPage.findChild<LineHistoryWindow*>()->rangeBox(), Qt::Key_Alt);
+        EXPECT_TRUE(traceWindow().isVisible());
         QTest::mouseClick(sheet.button(platform::kIdCancel), Qt::LeftButton);
     };
     EXPECT_TRUE(objects->app.startUp());

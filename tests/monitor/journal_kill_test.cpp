@@ -18,13 +18,14 @@ namespace fs = std::filesystem;
 constexpr int kPollsBeforeKill = 20;
 
 // The number of rows of a CSV file whose every line is whole, with the header's field count.
-std::size_t wholeRows(const fs::path& file, std::size_t fields) {
+std::size_t wholeRows(const fs::path& file) {
     const std::string text = testsupport::readFile(file);
     EXPECT_TRUE(text.ends_with("\r\n")) << "a line cut short";
+    const auto fields = std::count(text.begin(), text.begin() + text.find("\r\n"), ',') + 1;
     std::size_t rows = 0;
     for (std::size_t begin = 0, end = 0; (end = text.find("\r\n", begin)) != std::string::npos;
          begin = end + 2, ++rows)
-        EXPECT_EQ(std::count(text.begin() + begin, text.begin() + end, ',') + 1u, fields) << rows;
+        EXPECT_EQ(std::count(text.begin() + begin, text.begin() + end, ',') + 1, fields) << rows;
     return rows;
 }
 
@@ -68,8 +69,8 @@ TEST_F(JournalKilledMidPolling, FilesParseAndHoldTheRowsOfThePollsBeforeTheKill)
 
     const fs::path run = fs::directory_iterator(parent.path())->path();
     // The header, the first poll when the page was shown, then one for each tick.
-    EXPECT_GE(wholeRows(run / "vdsl.csv", 21), 2u + kPollsBeforeKill);
-    EXPECT_GE(wholeRows(run / "ethernet.csv", 32), 1u + kPollsBeforeKill);
+    EXPECT_GE(wholeRows(run / "vdsl.csv"), 2u + kPollsBeforeKill);
+    EXPECT_GE(wholeRows(run / "ethernet.csv"), 1u + kPollsBeforeKill);
     int linkFailReads = 0;
     const std::string trace = testsupport::readFile(run / "trace.txt");
     for (std::size_t at = 0; (at = trace.find("rd 8D38\n", at)) != std::string::npos; ++at)

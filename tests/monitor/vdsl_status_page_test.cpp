@@ -4,19 +4,26 @@
 #include "link/decoding.h"
 #include "monitor/line_history_csv.h"
 #include "monitor/line_history_window.h"
+#include "monitor/line_plot.h"
 #include "platform/local_time.h"
+#include "platform/virtual_clock.h"
 #include "status_sheet.h"
 #include "support/work_folder.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QXYSeries>
+#include <QTest>
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace monitortest {
 namespace {
 
 namespace ids = res::ids::vdsl_status;
+using monitor::lineOf;
 using monitor::LineSample;
 using monitor::LineSide;
 
@@ -204,8 +211,8 @@ TEST_F(VdslStatusPage, AReadWithoutValueLeavesWhatItFeedsAsItWasAndRecordsNothin
     }
 }
 
-// The window neither talks to the unit nor touches the poll timer.
-TEST_F(VdslStatusPage, TheHistoryWindowOpensModelessFollowsThePollsSendsNothingAndExports) {
+// The window neither talks to the unit nor touches the poll timer; each side has its own lines.
+TEST_F(VdslStatusPage, TheHistoryWindowOpensModelessFollowsEachSideSendsNothingAndExports) {
     showTab(kVdslTab);
     const Lines timerEvents = events_;
     const auto sendsNothing = [this](const std::function<void()>& action) {
@@ -219,6 +226,9 @@ TEST_F(VdslStatusPage, TheHistoryWindowOpensModelessFollowsThePollsSendsNothingA
     EXPECT_TRUE(shown->isVisible() && shown->isWindow() && !shown->isModal());
     tick();
     EXPECT_EQ(commands(), kPoll);
+    const QStringList localOnly = {"SNR Local", "MSE Local", "6 dB pass", "Link drop",
+                                   "Side change"};
+    EXPECT_EQ(shown->signalPlot()->legend(), localOnly);
     click(*vdsl_, kRemote);
     tick();
     pair_->dropLink(-1); // the page falls back at once, marked as a drop
@@ -228,25 +238,29 @@ TEST_F(VdslStatusPage, TheHistoryWindowOpensModelessFollowsThePollsSendsNothingA
     // Closed, it stops following; a second click raises the one window, caught up.
     sendsNothing([&] { shown->close(); });
     tick();
-    EXPECT_EQ(shown->series("SNR (dB)")->count(), 4);
     sendsNothing([this] { click(*vdsl_, ids::kHistory); });
     EXPECT_EQ(window(), shown);
     EXPECT_TRUE(shown->isVisible());
     EXPECT_EQ(events_, timerEvents);
-    const auto& samples = history().samples();
-    for (const char* name : {"SNR (dB)", "MSE (dB)", "Corrected RS errors /s", "Link Fail Counter"})
-        EXPECT_EQ(shown->series(name)->count(), static_cast<int>(samples.size())) << name;
-    for (std::size_t i = 0; i < samples.size(); ++i)
-        EXPECT_EQ(shown->series("MSE (dB)")->at(static_cast<int>(i)),
-                  QPointF(static_cast<double>(samples[i].wallTimeMs), *samples[i].mseDb()));
-    EXPECT_EQ(history().linkDrops(), (std::vector<std::size_t>{3}));
-    EXPECT_EQ(shown->series("Link drop")->at(0).x(), samples[3].wallTimeMs);
-    EXPECT_EQ(shown->series("Side change")->count(), 2); // at the click and at the drop
+    EXPECT_EQ(shown->signalPlot()->legend(),
+              (QStringList{"SNR Local", "SNR Remote", "MSE Local", "MSE Remote", "6 dB pass",
+                           "Link drop", "Side change"}));
+    // S counts 2 link fails, P 1: each on its own side's line, never mixed.
+    const monitor::LineColumns& columns = shown->columns();
+    for (const auto& [side, fails] : {std::pair{LineSide::Local, 1.0f}, {LineSide::Remote, 2.0f}})
+        for (int c = 0; c < columns.count(); ++c) {
+            const auto& span = columns.span(lineOf(monitor::Quantity::LinkFails, side), c);
+            EXPECT_TRUE(!span.any || std::pair(span.low, span.high) == std::pair(fails, fails));
+        }
+    EXPECT_EQ(
+        std::pair(columns.summary(LineSide::Local).polls, columns.summary(LineSide::Remote).polls),
+        std::pair(4, 1));
+    EXPECT_EQ(columns.summary(LineSide::Local).linkDrops, 1);
     // Export CSV writes the history's CSV with local time stamps, under a dated name.
     const testsupport::WorkFolder folder;
     saveAnswer_ = folder.file("line.csv");
     for (QPushButton* button : shown->findChildren<QPushButton*>())
-        if (button->text() == "Export CSV...")
+        if (button->text() == "&Export CSV...")
             button->click();
     EXPECT_EQ(testsupport::readFile(*saveAnswer_),
               monitor::lineHistoryCsv(history(), [](std::int64_t ms) {
@@ -268,9 +282,127 @@ TEST_F(VdslStatusPage, JournalKeepsEveryPollAsTheExportWritesItAndTheWindowNames
                   return monitor::isoTimeAtOffset(ms, platform::localUtcOffsetMinutes(ms));
               }));
     click(*vdsl_, ids::kHistory);
-    const QList<QLabel*> labels = window()->findChildren<QLabel*>();
-    ASSERT_EQ(labels.size(), 1);
-    EXPECT_EQ(labels[0]->text().toStdString(), "Journal: " + journal_->folder());
+    const QString named = QString::fromStdString("Journal: " + journal_->folder());
+    EXPECT_TRUE(
+        std::ranges::any_of(window()->findChildren<QLabel*>(),
+                            [&named](const QLabel* label) { return label->text() == named; }));
+}
+
+// 8C91 counts since the previous read of that unit, by whoever read it: an Apply's error check
+// between two polls shortens the time the next poll's count covers.
+TEST_F(VdslStatusPage, TheErrorRateCountsFromThePreviousReadOfTheUnitByAnyLink) {
+    fix(Side::P, 0x8c91, 9);
+    const auto counterReads = [this] {
+        std::vector<std::int64_t> at;
+        for (const sim::LoggedCommand& command : pair_->commandLog())
+            if (command.text == "rd 8C91, 4" && command.unit == Side::P)
+                at.push_back(command.atMs);
+        return at;
+    };
+    showTab(kVdslTab);
+    EXPECT_FALSE(history().samples().back().counterIntervalMs); // the first read of the run
+    tick();
+    EXPECT_EQ(history().samples().back().counterIntervalMs,
+              static_cast<std::uint32_t>(counterReads()[1] - counterReads()[0]));
+    wait(1000);
+    CConsoleLink configuration;                // the Configuration page's own link
+    EXPECT_EQ(configuration.CheckErrors(), 0); // P counts 9 twice: S is not read
+    configuration.SelectLocal();
+    tick();
+    const std::vector<std::int64_t> reads = counterReads();
+    ASSERT_EQ(reads.size(), 5u); // two polls, the check's two reads, a poll
+    const LineSample& last = history().samples().back();
+    EXPECT_EQ(last.counterIntervalMs, static_cast<std::uint32_t>(reads[4] - reads[3]));
+    EXPECT_LT(*last.counterIntervalMs, reads[4] - reads[1]); // since the poll before
+    EXPECT_DOUBLE_EQ(*last.correctedErrorsPerSecond(), 9000.0 / *last.counterIntervalMs);
+}
+
+// A poll a 4 s over two hours, a 20 minute pause, and an Apply within it.
+class HistoryWindow : public testsupport::PlatformFixture {
+protected:
+    void SetUp() override {
+        PlatformFixture::SetUp();
+        LineSample sample;
+        sample.noise = 100000; // 41.80 dB on code 00
+        sample.linkCheck = 0x80;
+        sample.unitType = 0x00;
+        sample.downstreamCode = 0x00;
+        for (int poll = 0; poll < 1800; ++poll) {
+            sample.wallTimeMs = kStart + poll * 4000 + (poll >= 900 ? 1200000 : 0);
+            history_.add(sample);
+        }
+        window_.show();
+        QApplication::setActiveWindow(&window_);
+    }
+    static constexpr std::int64_t kStart = platform::VirtualClock::kEpochMs;
+    static constexpr std::int64_t kApplyStart = kStart + 3600000 + 300000;
+    monitor::LineHistory history_;
+    LineHistoryWindow window_{
+        history_, nullptr, [] {
+            return std::vector<ApplyPeriod>{{kApplyStart, kApplyStart + 600000}};
+        }};
+};
+
+TEST_F(HistoryWindow, DrawsTheApplyAsABandAndTheSixDbThresholdDashed) {
+    LinePlot& plot = *window_.signalPlot();
+    const QImage image = plot.grab().toImage();
+    const int y = static_cast<int>(std::lround(plot.yOf(6.0, false)));
+    const int inBand = static_cast<int>(plot.xOf(static_cast<double>(kApplyStart) + 300000));
+    const int outside = static_cast<int>(plot.xOf(static_cast<double>(kApplyStart) - 700000));
+    const int above = static_cast<int>(plot.yOf(21.3, false));
+    EXPECT_NE(image.pixelColor(inBand, above), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(outside, above), QColor(Qt::white));
+    int dashes = 0;
+    for (int x = outside - 100; x < outside + 100; ++x)
+        dashes += image.pixelColor(x, y) == QColor(0, 110, 40) ? 1 : 0;
+    EXPECT_GT(dashes, 40);
+    EXPECT_LT(dashes, 160);
+    // The pause is a gap: no line goes across it, the line starts anew after it.
+    const monitor::LineColumns& columns = window_.columns();
+    const std::size_t snr = lineOf(monitor::Quantity::Snr, LineSide::Local);
+    int starts = 0;
+    for (int c = 0; c < columns.count(); ++c)
+        starts += columns.span(snr, c).startsLine ? 1 : 0;
+    EXPECT_EQ(starts, 2);
+    EXPECT_TRUE(plot.legend().contains("Apply"));
+}
+
+// Tab reaches every control in turn; the keys zoom, pan, choose a range and follow again.
+TEST_F(HistoryWindow, EveryControlWorksFromTheKeyboard) {
+    window_.signalPlot()->setFocus();
+    QWidget* const order[] = {window_.signalPlot(),
+                              window_.errorPlot(),
+                              window_.rangeBox(),
+                              window_.followBox(),
+                              window_.findChild<QPushButton*>(),
+                              window_.signalPlot()};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+        ASSERT_EQ(QApplication::focusWidget(), order[i]) << i;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    const double allMs = window_.columns().endMs() - window_.columns().startMs();
+    QTest::keyClick(window_.signalPlot(), Qt::Key_Plus);
+    EXPECT_FALSE(window_.followBox()->isChecked());
+    EXPECT_NEAR(window_.columns().endMs() - window_.columns().startMs(), allMs * 0.8,
+                window_.columns().columnMs());
+    const double before = window_.columns().startMs();
+    QTest::keyClick(window_.errorPlot(), Qt::Key_Left);
+    EXPECT_LT(window_.columns().startMs(), before);
+    QTest::keyClick(window_.rangeBox(), Qt::Key_Up); // All to 24 h
+    EXPECT_NEAR(window_.columns().endMs() - window_.columns().startMs(), 24 * 3600000.0,
+                window_.columns().columnMs());
+    QTest::keyClick(window_.followBox(), Qt::Key_Space);
+    EXPECT_TRUE(window_.followBox()->isChecked());
+    EXPECT_GT(window_.columns().endMs(), static_cast<double>(history_.samples().back().wallTimeMs));
+    EXPECT_LE(window_.columns().endMs() - 24 * 3600000.0,
+              static_cast<double>(history_.samples().back().wallTimeMs));
+    // The reading under the pointer: time, side and value.
+    LinePlot& plot = *window_.signalPlot();
+    const monitor::LineSample& sample = history_.samples()[100];
+    QTest::mouseMove(&plot,
+                     QPoint(static_cast<int>(plot.xOf(static_cast<double>(sample.wallTimeMs))),
+                            static_cast<int>(plot.yOf(*sample.snrDb(), false))));
+    EXPECT_TRUE(plot.readout().contains("Local  SNR 41.80 dB")) << plot.readout().toStdString();
 }
 
 } // namespace
