@@ -8,8 +8,8 @@
 #include "res/templates.h"
 #include "speed/installation_report.h"
 #include "speed/report_details_dialog.h"
-#include "speed/report_pdf.h"
 #include "speed/report_journal.h"
+#include "speed/report_pdf.h"
 #include "speed/speed_profile_file.h"
 
 #include <QComboBox>
