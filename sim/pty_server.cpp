@@ -56,8 +56,8 @@ std::int64_t steadyNowNs() {
     return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-PtyServer::PtyServer(UnitPair& pair, std::string linkPath)
-    : pair_(pair), linkPath_(std::move(linkPath)) {}
+PtyServer::PtyServer(UnitPair& pair, std::string linkPath, int latencyMs)
+    : pair_(pair), linkPath_(std::move(linkPath)), adapter_(latencyMs * kNsPerMs) {}
 
 PtyServer::~PtyServer() {
     close();
@@ -109,14 +109,25 @@ void PtyServer::logCommand(const LoggedCommand& command) {
 }
 
 void PtyServer::deliverDueOutput(std::int64_t nowNs) {
-    while (std::optional<std::uint8_t> byte = pair_.takeOutput(nowNs))
-        writeMaster(master_, *byte);
+    while (std::optional<std::uint8_t> byte = pair_.takeOutput(nowNs)) {
+        // Held bytes due by the time this one arrives go to the PC without it.
+        releaseHeld(pair_.reachedNs());
+        adapter_.hold(*byte, pair_.reachedNs());
+    }
+    releaseHeld(nowNs);
+}
+
+void PtyServer::releaseHeld(std::int64_t nowNs) {
+    for (const char byte : adapter_.release(nowNs))
+        writeMaster(master_, static_cast<std::uint8_t>(byte));
 }
 
 // To the nanosecond: paced bytes are due every 1.04 ms, and a wait rounded up to whole
 // milliseconds would deliver each of them up to a millisecond late.
 timespec PtyServer::pollTimeout(std::int64_t nowNs) {
-    const std::optional<std::int64_t> wake = pair_.nextWakeNs();
+    std::optional<std::int64_t> wake = pair_.nextWakeNs();
+    if (const std::optional<std::int64_t> release = adapter_.releaseNs())
+        wake = wake ? std::min(*wake, *release) : *release;
     const std::int64_t ns =
         wake ? std::clamp<std::int64_t>(*wake - nowNs - kSpinNs, 0, kIdlePollNs) : kIdlePollNs;
     return {static_cast<time_t>(ns / kNsPerSecond), static_cast<long>(ns % kNsPerSecond)};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "adapter_buffer.h"
 #include "unit_pair.h"
 
 #include <csignal>
@@ -14,7 +15,9 @@ namespace sim {
 // due. The slave device is made reachable through a symbolic link.
 class PtyServer {
 public:
-    PtyServer(UnitPair& pair, std::string linkPath);
+    // latencyMs above 0 puts a USB serial adapter with that latency timer between the unit
+    // and the PC (see AdapterBuffer).
+    PtyServer(UnitPair& pair, std::string linkPath, int latencyMs = 0);
     ~PtyServer();
     PtyServer(const PtyServer&) = delete;
     PtyServer& operator=(const PtyServer&) = delete;
@@ -31,6 +34,7 @@ public:
 
 private:
     void deliverDueOutput(std::int64_t nowNs);
+    void releaseHeld(std::int64_t nowNs);
     void readInput();
     timespec pollTimeout(std::int64_t nowNs);
     void close();
@@ -38,6 +42,7 @@ private:
     UnitPair& pair_;
     std::string linkPath_;
     std::string slavePath_;
+    AdapterBuffer adapter_;
     int master_ = -1;
     int slave_ = -1;
     std::FILE* log_ = nullptr;

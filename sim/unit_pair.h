@@ -58,6 +58,9 @@ public:
     // The PC purges its input: bytes that have arrived are dropped, bytes on the way are not.
     void purgeArrivedOutput();
     std::int64_t nowNs();
+    // The time the pair has reached, without catching up with the clock: after takeOutput gave
+    // a byte, the time that byte arrived.
+    std::int64_t reachedNs() const { return nowNs_; }
 
     // --- Inspection and control ---
     void setAttached(Side side);

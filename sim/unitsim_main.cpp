@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
 
     platform::RealClock clock;
     sim::UnitPair pair(clock, options.line, sim::realTimePairOptions(options));
-    sim::PtyServer server(pair, options.ptyPath);
+    sim::PtyServer server(pair, options.ptyPath, options.latencyMs);
     if (const std::string error = server.open(); !error.empty()) {
         std::fprintf(stderr, "quillon-unitsim: %s\n", error.c_str());
         return 1;

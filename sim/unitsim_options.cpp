@@ -12,6 +12,7 @@ namespace {
 constexpr std::int64_t kDefaultGapMs = 4500; // longer than the program's 4010 ms per byte
 constexpr std::int64_t kDefaultLinkDropSeconds = 10;
 constexpr std::uint8_t kDefaultWrongEcho = '#';
+constexpr long long kMaxLatencyMs = 255; // the longest latency timer the adapters take
 
 struct FaultKind {
     const char* name;
@@ -110,6 +111,10 @@ std::string parseOption(const std::string& name, const std::string& value,
     } else if (name == "--noise") {
         if (!parseNumber(value, options.line.noiseDbmHz))
             return "--noise takes a level in dBm/Hz";
+    } else if (name == "--latency") {
+        if (!parseInteger(value, number) || number < 0 || number > kMaxLatencyMs)
+            return "--latency takes milliseconds from 0 to 255";
+        options.latencyMs = static_cast<int>(number);
     } else if (name == "--seed") {
         if (!parseInteger(value, number) || number < 0)
             return "--seed takes a whole number";
@@ -220,6 +225,10 @@ Options:
                        with control bytes written as <05>
   --pace               send at the real 9600-baud character time (1.0417 ms per
                        character); without it replies are sent at once
+  --latency MS         deliver the unit's bytes as a USB serial adapter with a
+                       latency timer of MS ms does: held until MS ms after the
+                       first byte held, or until 62 bytes are held (default 0: a
+                       plain serial port)
   --loop-length M      length of the copper pair in metres (default 1500)
   --noise DBMHZ        noise level on the line in dBm/Hz (default -120)
   --seed N             seed of the line model's jitter and traffic (default 1)

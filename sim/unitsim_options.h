@@ -22,6 +22,7 @@ struct UnitsimOptions {
     Side attached = Side::P;
     std::string logPath;
     bool pace = false;
+    int latencyMs = 0; // a USB adapter's latency timer between the unit and the PC; 0: none
     LineConfig line;
     std::uint8_t sMode = 0x05;
     std::vector<FaultOption> faults;

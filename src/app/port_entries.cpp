@@ -38,6 +38,14 @@ PortEntry* sameEntry(std::vector<PortEntry>& entries, const PortEntry& port) {
     return it == entries.end() ? nullptr : &*it;
 }
 
+// The system's description, with the adapter's latency timer when it slows the console down.
+std::string describe(const platform::SystemPort& port) {
+    if (port.latencyTimerMs <= 1)
+        return port.description;
+    const std::string latency = "latency timer " + std::to_string(port.latencyTimerMs) + " ms";
+    return port.description.empty() ? latency : port.description + ", " + latency;
+}
+
 // The reported port as an entry (its description in detail for now), or nothing when it cannot
 // be opened.
 std::optional<PortEntry> entryFor(const platform::SystemPort& port, platform::PortNaming naming) {
@@ -46,13 +54,13 @@ std::optional<PortEntry> entryFor(const platform::SystemPort& port, platform::Po
         if (!number)
             return std::nullopt;
         return PortEntry{"COM" + std::to_string(*number), *number, comDevice(*number),
-                         port.description};
+                         describe(port)};
     }
     if (port.device.empty())
         return std::nullopt;
     const std::string text =
         port.name.empty() ? port.device.substr(port.device.find_last_of('/') + 1) : port.name;
-    return PortEntry{text, 0, port.device, port.description};
+    return PortEntry{text, 0, port.device, describe(port)};
 }
 
 std::string detailOf(const PortEntry& entry, const std::string& description,

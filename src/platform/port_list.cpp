@@ -4,6 +4,7 @@
 
 #include <QSerialPortInfo>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 namespace platform {
@@ -13,8 +14,9 @@ namespace {
 SystemPort fromInfo(const QSerialPortInfo& info) {
     const QString description =
         info.description().isEmpty() ? info.manufacturer() : info.description();
-    return {info.portName().toStdString(), info.systemLocation().toStdString(),
-            description.trimmed().toStdString()};
+    const std::string device = info.systemLocation().toStdString();
+    return {info.portName().toStdString(), device, description.trimmed().toStdString(),
+            usbLatencyTimerMs(device)};
 }
 
 } // namespace
@@ -38,6 +40,16 @@ std::vector<SystemPort> listSystemPorts() {
 
 void setPortLister(PortLister lister) {
     seams().portLister = std::move(lister);
+}
+
+int usbLatencyTimerMs(const std::string& device, const std::string& sysRoot) {
+    const std::string tty = std::filesystem::path(resolveDevicePath(device)).filename().string();
+    if (tty.empty())
+        return 0;
+    std::ifstream file(std::filesystem::path(sysRoot) / "bus/usb-serial/devices" / tty /
+                       "latency_timer");
+    int ms = 0;
+    return file >> ms && ms > 0 ? ms : 0;
 }
 
 std::string resolveDevicePath(const std::string& path) {

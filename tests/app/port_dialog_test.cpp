@@ -37,14 +37,16 @@ const std::array<std::string, 2> kWindows = {"\\\\.\\COM1", "\\\\.\\COM2"};
 // clang-format off
 const Case kCases[] = {
     // Sorted as the list sorts, case ignored (a name may come before COM1); adapters numbered
-    // from 3 in that order; a reported COM device only lends COM1 its description.
+    // from 3 in that order; a reported COM device only lends COM1 its description. An adapter's
+    // latency timer is told when it is above 1 ms.
     {"LinuxSortedAndNumberedFromThree", PortNaming::DeviceFile,
-     {{"ttyusb1", "/dev/ttyusb1", ""}, {"acm0", "/dev/acm0", ""},
-      {"ttyUSB0", "/dev/ttyUSB0", "FT232R USB UART"}, {"ttyS0", "/dev/ttyS0", "16550A"}},
+     {{"ttyusb1", "/dev/ttyusb1", "", 2}, {"acm0", "/dev/acm0", "", 1},
+      {"ttyUSB0", "/dev/ttyUSB0", "FT232R USB UART", 16}, {"ttyS0", "/dev/ttyS0", "16550A"}},
      kLinux,
      {"acm0 3 /dev/acm0 | /dev/acm0", "COM1 1 /dev/ttyS0 | /dev/ttyS0 - 16550A",
-      "COM2 2 /dev/ttyS1 | /dev/ttyS1", "ttyUSB0 4 /dev/ttyUSB0 | /dev/ttyUSB0 - FT232R USB UART",
-      "ttyusb1 5 /dev/ttyusb1 | /dev/ttyusb1"}},
+      "COM2 2 /dev/ttyS1 | /dev/ttyS1",
+      "ttyUSB0 4 /dev/ttyUSB0 | /dev/ttyUSB0 - FT232R USB UART, latency timer 16 ms",
+      "ttyusb1 5 /dev/ttyusb1 | /dev/ttyusb1 - latency timer 2 ms"}},
     // Each device once, with the first description given; a port without a name takes its
     // device's file name, one without a device cannot be opened.
     {"LinuxDuplicatesNamelessAndDeviceless", PortNaming::DeviceFile,

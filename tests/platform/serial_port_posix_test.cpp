@@ -1,8 +1,12 @@
+#include "platform/port_list.h"
 #include "platform/port_open.h"
 #include "platform/serial_port_posix.h"
+#include "support/work_folder.h"
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <string>
@@ -101,6 +105,22 @@ TEST(PortDeviceName, EnvironmentNamesTheDeviceUnlessEmpty) {
     }
     ::setenv("QUILLON_COM2", "/", 1); // and the port opened is that device
     EXPECT_EQ(platform::openSerialPort(2).errorCode, EISDIR);
+}
+
+// An adapter's latency timer as the system shows it, found through a link to its device too.
+TEST(UsbLatencyTimer, ReadFromTheAdaptersTtyWhereTheSystemShowsIt) {
+    const testsupport::WorkFolder sys;
+    const std::pair<const char*, const char*> shown[] = {{"ttyUSB0", "16\n"}, {"ttyUSB2", "none"}};
+    for (const auto& [tty, text] : shown) {
+        std::filesystem::create_directories(sys.path() / "bus/usb-serial/devices" / tty);
+        std::ofstream(sys.path() / "bus/usb-serial/devices" / tty / "latency_timer") << text;
+    }
+    std::ofstream(sys.path() / "ttyUSB0").put('\0');
+    std::filesystem::create_symlink(sys.path() / "ttyUSB0", sys.path() / "by-id");
+    const std::tuple<std::string, int> cases[] = {
+        {"/dev/ttyUSB0", 16}, {sys.file("by-id"), 16}, {"/dev/ttyUSB2", 0}, {"/dev/ttyS0", 0}};
+    for (const auto& [device, ms] : cases)
+        EXPECT_EQ(platform::usbLatencyTimerMs(device, sys.path().string()), ms) << device;
 }
 
 } // namespace
