@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QTemporaryDir>
+// Standard library only: the Windows test program uses it too.
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,7 +13,12 @@ namespace testsupport {
 class WorkFolder {
 public:
     enum Mode { Stay, Enter };
-    explicit WorkFolder(Mode mode = Stay) : path_(folder_.path().toStdString()) {
+    explicit WorkFolder(Mode mode = Stay) {
+        const auto base = std::filesystem::temp_directory_path();
+        // Made, not found: a name another test process took already is passed over.
+        for (int n = 0;
+             !std::filesystem::create_directory(path_ = base / ("quillon-" + std::to_string(n)));)
+            ++n;
         if (mode == Enter) {
             start_ = std::filesystem::current_path();
             std::filesystem::current_path(path_);
@@ -23,6 +28,7 @@ public:
         std::error_code ignored;
         if (!start_.empty())
             std::filesystem::current_path(start_, ignored);
+        std::filesystem::remove_all(path_, ignored);
     }
     WorkFolder(const WorkFolder&) = delete;
     WorkFolder& operator=(const WorkFolder&) = delete;
@@ -36,7 +42,6 @@ public:
     }
 
 private:
-    QTemporaryDir folder_; // made first and removed last
     std::filesystem::path path_;
     std::filesystem::path start_;
 };
