@@ -4,6 +4,7 @@
 #include "platform/port_list.h"
 #include "platform/port_open.h"
 #include "res/control_ids.h"
+#include "support/data_rows.h"
 #include "support/platform_fixture.h"
 #include "support/work_folder.h"
 
@@ -24,54 +25,33 @@ using platform::SystemPort;
 using Lines = std::vector<std::string>;
 
 struct Case {
-    const char* name;
+    std::string name;
     PortNaming naming;
-    std::vector<SystemPort> reported;
     std::array<std::string, 2> comDevices;
+    std::vector<SystemPort> reported;
     Lines expected; // "text number device | detail" in list order
 };
 
-const std::array<std::string, 2> kLinux = {"/dev/ttyS0", "/dev/ttyS1"};
-const std::array<std::string, 2> kWindows = {"\\\\.\\COM1", "\\\\.\\COM2"};
-
-// clang-format off
-const Case kCases[] = {
-    // Sorted as the list sorts, case ignored (a name may come before COM1); adapters numbered
-    // from 3 in that order; a reported COM device only lends COM1 its description. An adapter's
-    // latency timer is told when it is above 1 ms.
-    {"LinuxSortedAndNumberedFromThree", PortNaming::DeviceFile,
-     {{"ttyusb1", "/dev/ttyusb1", "", 2}, {"acm0", "/dev/acm0", "", 1},
-      {"ttyUSB0", "/dev/ttyUSB0", "FT232R USB UART", 16}, {"ttyS0", "/dev/ttyS0", "16550A"}},
-     kLinux,
-     {"acm0 3 /dev/acm0 | /dev/acm0", "COM1 1 /dev/ttyS0 | /dev/ttyS0 - 16550A",
-      "COM2 2 /dev/ttyS1 | /dev/ttyS1",
-      "ttyUSB0 4 /dev/ttyUSB0 | /dev/ttyUSB0 - FT232R USB UART, latency timer 16 ms",
-      "ttyusb1 5 /dev/ttyusb1 | /dev/ttyusb1 - latency timer 2 ms"}},
-    // Each device once, with the first description given; a port without a name takes its
-    // device's file name, one without a device cannot be opened.
-    {"LinuxDuplicatesNamelessAndDeviceless", PortNaming::DeviceFile,
-     {{"ttyUSB0", "/dev/ttyUSB0", ""}, {"ttyUSB0", "/dev/ttyUSB0", "CP2102"},
-      {"ttyUSB0", "/dev/ttyUSB0", "other"}, {"", "/dev/rfcomm0", "Bluetooth"},
-      {"ttyX", "", "no device"}},
-     kLinux,
-     {"COM1 1 /dev/ttyS0 | /dev/ttyS0", "COM2 2 /dev/ttyS1 | /dev/ttyS1",
-      "rfcomm0 3 /dev/rfcomm0 | /dev/rfcomm0 - Bluetooth",
-      "ttyUSB0 4 /dev/ttyUSB0 | /dev/ttyUSB0 - CP2102"}},
-    // COMn keeps n; as text COM10 sorts between COM1 and COM2. Other names are dropped.
-    {"WindowsComNumbersKeptAndSortedAsText", PortNaming::WindowsCom,
-     {{"COM3", "\\\\.\\COM3", "USB Serial Port"}, {"COM1", "\\\\.\\COM1", "Communications Port"},
-      {"COM10", "\\\\.\\COM10", ""}, {"com4", "\\\\.\\COM4", "Bluetooth link"},
-      {"COM3", "\\\\.\\COM3", "again"}, {"COM03", "", ""}, {"COM0", "", ""}, {"COM", "", ""},
-      {"CNCA0", "", ""}, {"COM12345", "", ""}, {"COMx1", "", ""}},
-     kWindows,
-     {"COM1 1 \\\\.\\COM1 | Communications Port", "COM10 10 \\\\.\\COM10 | ",
-      "COM2 2 \\\\.\\COM2 | ", "COM3 3 \\\\.\\COM3 | USB Serial Port",
-      "COM4 4 \\\\.\\COM4 | Bluetooth link"}},
-};
-// clang-format on
+std::vector<Case> cases() {
+    std::vector<Case> all;
+    for (const testdata::Row& f : testdata::rows(QUILLON_APP_DATA "/port_entries.txt")) {
+        if (f[0] == "case")
+            all.push_back({f[1],
+                           f[2] == "WindowsCom" ? PortNaming::WindowsCom : PortNaming::DeviceFile,
+                           {f[3], f[4]},
+                           {},
+                           {}});
+        else if (f[0] == "port")
+            all.back().reported.push_back({f[1], f[2], f[3], f.size() > 4 ? std::stoi(f[4]) : 0});
+        else
+            all.back().expected.push_back(f[1] + " " + f[2] + " " + f[3] + " | " + f[4]);
+    }
+    return all;
+}
 
 class PortEntriesTest : public ::testing::TestWithParam<Case> {};
 
+// See data/port_entries.txt.
 TEST_P(PortEntriesTest, EntriesAsTheListShowsThem) {
     const Case& c = GetParam();
     Lines shown;
@@ -81,20 +61,11 @@ TEST_P(PortEntriesTest, EntriesAsTheListShowsThem) {
     EXPECT_EQ(shown, c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Systems, PortEntriesTest, ::testing::ValuesIn(kCases),
-                         [](const auto& test) { return std::string(test.param.name); });
+INSTANTIATE_TEST_SUITE_P(Systems, PortEntriesTest, ::testing::ValuesIn(cases()),
+                         [](const auto& test) { return test.param.name; });
 
 class PortDialogTest : public testsupport::PlatformFixture {
 protected:
-    void SetUp() override {
-        PlatformFixture::SetUp();
-        ::unsetenv("QUILLON_COM1");
-        ::unsetenv("QUILLON_COM2");
-    }
-    void TearDown() override {
-        ::unsetenv("QUILLON_COM1");
-        PlatformFixture::TearDown();
-    }
     // Shows the dialog over the given system ports; its list's texts.
     QStringList open(std::vector<platform::SystemPort> ports) {
         platform::setPortLister([ports] { return ports; });
@@ -110,19 +81,6 @@ protected:
     CPortDlg dialog;
 };
 
-TEST_F(PortDialogTest, ChoosingAnAdapterSetsThePortNumberThatOpensItsDevice) {
-    open({{"ttyUSB0", "/dev/ttyUSB0", "FT232R USB UART"}, {"ttyACM0", "/dev/ttyACM0", ""}});
-    EXPECT_EQ(detail().text(), "/dev/ttyS0");
-    EXPECT_EQ(g_portNumber, 1);
-    for (int i = 0; i < 3; ++i)
-        QTest::keyClick(&list(), Qt::Key_Down);
-    EXPECT_EQ(g_portNumber, 4);
-    EXPECT_EQ(detail().text(), "/dev/ttyUSB0 - FT232R USB UART");
-    EXPECT_EQ(platform::portDeviceName(4), "/dev/ttyUSB0");
-    EXPECT_EQ(platform::portDeviceName(3), "/dev/ttyACM0");
-    EXPECT_EQ(platform::portDeviceName(2), "/dev/ttyS1");
-}
-
 // COM1 named through a link (as /dev/serial/by-id/ names adapters) is the port the system reports
 // under the link's target: one entry, with that port's description.
 TEST_F(PortDialogTest, ComOneThroughALinkIsNotListedTwice) {
@@ -136,17 +94,28 @@ TEST_F(PortDialogTest, ComOneThroughALinkIsNotListedTwice) {
               device + " - CP2102 USB to UART");
 }
 
-// COM1 is selected first wherever the sorted list puts it. A description too long for the line
-// ends in an ellipsis and is whole in the tool tip; the line stays inside the dialog.
-TEST_F(PortDialogTest, ComOneSelectedFirstAndALongDescriptionShortened) {
+// COM1 is selected first wherever the sorted list puts it, and choosing an adapter sets the port
+// number that opens its device. A description too long for the line ends in an ellipsis and is
+// whole in the tool tip; the line stays inside the dialog.
+TEST_F(PortDialogTest, ComOneSelectedFirstAndAChosenAdapterSetsThePortNumberOfItsDevice) {
     const std::string description(120, 'x');
-    EXPECT_EQ(open({{"acm0", "/dev/acm0", ""}, {"ttyS0", "/dev/ttyS0", description}}).first(),
-              "acm0");
+    EXPECT_EQ(open({{"ttyUSB0", "/dev/ttyUSB0", "FT232R USB UART"},
+                    {"acm0", "/dev/acm0", ""},
+                    {"ttyS0", "/dev/ttyS0", description}}),
+              QStringList({"acm0", "COM1", "COM2", "ttyUSB0"}));
     EXPECT_EQ(list().currentText(), "COM1");
+    EXPECT_EQ(g_portNumber, 1);
     EXPECT_TRUE(detail().text().startsWith("/dev/ttyS0 - xxx"));
     EXPECT_LE(detail().fontMetrics().horizontalAdvance(detail().text()), detail().width());
     EXPECT_EQ(detail().toolTip().toStdString(), "/dev/ttyS0 - " + description);
     EXPECT_TRUE(dialog.rect().contains(detail().geometry()));
+    for (int i = 0; i < 2; ++i)
+        QTest::keyClick(&list(), Qt::Key_Down);
+    EXPECT_EQ(g_portNumber, 4);
+    EXPECT_EQ(detail().text(), "/dev/ttyUSB0 - FT232R USB UART");
+    EXPECT_EQ(platform::portDeviceName(4), "/dev/ttyUSB0");
+    EXPECT_EQ(platform::portDeviceName(3), "/dev/acm0");
+    EXPECT_EQ(platform::portDeviceName(2), "/dev/ttyS1");
 }
 
 } // namespace

@@ -46,18 +46,6 @@ protected:
             return int{QDialog::Rejected};
         });
     }
-    void TearDown() override {
-        ::unsetenv("QUILLON_COM1");
-        PlatformFixture::TearDown();
-    }
-    // Every box with its caption.
-    Lines boxes() {
-        Lines shown;
-        for (const testsupport::RecordedBox& box : takeBoxes())
-            shown.push_back(box.caption + ": " + box.text);
-        return shown;
-    }
-
     // Starts the simulator and points COM1 at it.
     void startSimulator(const std::vector<std::string>& args) {
         sim_ = std::make_unique<testsupport::UnitsimProcess>(QUILLON_UNITSIM_PATH, args);
@@ -74,7 +62,7 @@ protected:
 // number it gets opens that terminal with the same transport as COM1.
 TEST_F(StartUpOverPtyTest, PSideUnitOnAChosenAdapterGivesTheMainSheetAndStatusZero) {
     startSimulator({"--attached", "p"});
-    ::unsetenv("QUILLON_COM1");
+    forgetPortDevices();
     const std::string device = sim_->devicePath();
     platform::setPortLister([device] {
         return std::vector<platform::SystemPort>{{"ttyUSB0", device, "FT232R USB UART"}};
@@ -85,28 +73,22 @@ TEST_F(StartUpOverPtyTest, PSideUnitOnAChosenAdapterGivesTheMainSheetAndStatusZe
     EXPECT_EQ(g_portNumber, 3);
     EXPECT_EQ(g_portHandle, nullptr) << "the port is closed after the main window";
     // The test's working folder has no profile file.
-    EXPECT_EQ(boxes(), Lines{platform::applicationName() + ": Configuration file was not found"});
+    const auto boxes = takeBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption + ": " + boxes[0].text,
+              platform::applicationName() + ": Configuration file was not found");
     EXPECT_NE(sim_->log().find("rd 8c70"), std::string::npos) << sim_->log();
 }
 
-using StartUpOverPtyDeathTest = StartUpOverPtyTest;
-
-// The second command is the read of 8c70, after the quiet side selection.
-TEST_F(StartUpOverPtyDeathTest, HangUpShowsTheFatalBoxAndExitsWithStatusOne) {
-    startSimulator({"--attached", "p", "--fault", "hangup@2"});
-    // The box goes to standard error, where the test sees it, and the process ends for real.
-    platform::seams().messageBox = {};
-    platform::seams().exit = {};
-    EXPECT_EXIT(runConfigurator(), ::testing::ExitedWithCode(1),
-                "Fatal Error: Communication error:");
-}
-
-// However the process ends, the journal's trace is on the disk up to its last line.
+// However the process ends, the journal's trace is on the disk up to its last line, in a folder of
+// its own in the one named, which the run announces. The boxes go to standard error and the
+// process ends for real.
 struct RunEnd {
     const char* name;
     const char* fault;
     int status;
     const char* traceEnd;
+    const char* printedAfter = ""; // after the announcement, on standard error
 };
 
 class JournalOverPtyDeathTest : public StartUpOverPtyTest,
@@ -115,13 +97,13 @@ class JournalOverPtyDeathTest : public StartUpOverPtyTest,
 TEST_P(JournalOverPtyDeathTest, TraceFileEndsWithTheRunsLastLines) {
     startSimulator({"--attached", "p", "--fault", GetParam().fault});
     const testsupport::WorkFolder parent;
-    ::setenv("QUILLON_JOURNAL_DIR", parent.path().c_str(), 1);
-    platform::seams().messageBox = {}; // boxes go to standard error, the process ends for real
+    ::setenv("QUILLON_JOURNAL_DIR", (parent.path() / "runs").c_str(), 1);
+    platform::seams().messageBox = {};
     platform::seams().exit = {};
     EXPECT_EXIT(std::exit(runConfigurator()), ::testing::ExitedWithCode(GetParam().status),
-                "journal: ");
+                "journal: " + parent.file("runs") + "/[-0-9]+\n" + GetParam().printedAfter);
     ::setenv("QUILLON_JOURNAL_DIR", "off", 1);
-    const auto run = std::filesystem::directory_iterator(parent.path())->path();
+    const auto run = std::filesystem::directory_iterator(parent.path() / "runs")->path();
     const std::string trace = testsupport::readFile(run / "trace.txt");
     EXPECT_TRUE(trace.starts_with("\n\r\nL>")) << trace;
     EXPECT_TRUE(trace.ends_with(GetParam().traceEnd)) << trace;
@@ -129,11 +111,12 @@ TEST_P(JournalOverPtyDeathTest, TraceFileEndsWithTheRunsLastLines) {
 
 INSTANTIATE_TEST_SUITE_P(
     Ends, JournalOverPtyDeathTest,
-    ::testing::Values(RunEnd{"MainWindowClosed", "no-value=8c41", 0, "8c71 : ae\r\nL>"},
-                      RunEnd{"NoAnswerFromDevice", "no-value=8c70", kExitNoAnswer,
-                             "8c70 not available\r\nL>"},
-                      RunEnd{"FatalError", "hangup@2", 1,
-                             "\r\ncommunication error\r\n\r\nSendCommand failed\r\n"}),
+    ::testing::Values(
+        RunEnd{"MainWindowClosed", "no-value=8c41", 0, "8c71 : ae\r\nL>"},
+        RunEnd{"NoAnswerFromDevice", "no-value=8c70", kExitNoAnswer, "8c70 not available\r\nL>"},
+        // The second command is the read of 8c70, after the quiet side selection.
+        RunEnd{"FatalError", "hangup@2", 1, "\r\ncommunication error\r\n\r\nSendCommand failed\r\n",
+               ".*Fatal Error: Communication error:"}),
     [](const ::testing::TestParamInfo<RunEnd>& test) { return test.param.name; });
 
 } // namespace

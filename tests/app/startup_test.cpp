@@ -113,7 +113,7 @@ TEST_F(StartUpTest, PSideUnitGetsTheMainSheetWhereAltShowsTheTrace) {
     EXPECT_EQ(objects->aboutBox.parentWidget(), nullptr);
     EXPECT_EQ(openedPorts, std::vector<int>{1});
     EXPECT_EQ(port.written(), "\nrd 8c70\nrd 8c40\nrd 8c41\nrd 8c71\n");
-    EXPECT_TRUE(port.closed());
+    EXPECT_TRUE(port.traffic().ends_with("[close]"));
     EXPECT_EQ(objects->app.mainWndHandle, nullptr);
     EXPECT_EQ(platform::mainWindow(), nullptr);
     // The test's working folder has no profile file.

@@ -55,16 +55,18 @@ protected:
 
 // Hidden and ownerless until shown; however the user left the view (scrolled to the top, a
 // selection made), an append, even of nothing, shows the end again. Long lines are not wrapped.
+// Save... offers a dated name and writes the trace byte for byte (echoed bare line feeds, the
+// side switch's 0x05 and all).
 TEST_F(TraceWindowTest, CollectsTheWholeTraceAndEveryAppendShowsTheEnd) {
     EXPECT_FALSE(trace.isVisible());
     EXPECT_EQ(trace.parentWidget(), nullptr);
     EXPECT_FALSE(trace.windowFlags() & Qt::WindowCloseButtonHint);
-    platform::appendTrace("rd 8c70\n");
+    platform::appendTrace("rd 8c70\n\x05");
     platform::appendTrace(std::string_view("\r\n8c70 : 00\r\nL>\0cd", 18)); // ends at the zero
     for (int i = 0; i < 200; ++i)
         trace.AppendTrace("\r\nline");
     trace.show();
-    EXPECT_TRUE(trace.traceText.starts_with("rd 8c70\n\r\n8c70 : 00\r\nL>\r\nline\r\n"));
+    EXPECT_TRUE(trace.traceText.starts_with("rd 8c70\n\x05\r\n8c70 : 00\r\nL>\r\nline\r\n"));
     EXPECT_TRUE(showsTheEnd());
     for (const char* text : {static_cast<const char*>(nullptr), "", "\r\nnew line"}) {
         QTest::keyClick(view, Qt::Key_Home, Qt::ControlModifier);
@@ -80,6 +82,14 @@ TEST_F(TraceWindowTest, CollectsTheWholeTraceAndEveryAppendShowsTheEnd) {
     const QScrollBar* columns = view->horizontalScrollBar();
     EXPECT_GT(columns->value(), 0);
     EXPECT_EQ(columns->value(), columns->maximum());
+    const testsupport::WorkFolder dir;
+    saveAnswer_ = dir.file("site.txt");
+    QTest::mouseClick(trace.control<QPushButton>(res::ids::trace::kSave), Qt::LeftButton);
+    ASSERT_EQ(saveQuestions_.size(), 1u);
+    EXPECT_THAT(saveQuestions_[0].suggestedName,
+                testing::MatchesRegex("trace-2026-0[23]-[0-9][0-9]-[0-9]{6}\\.txt"));
+    EXPECT_EQ(testsupport::readFile(*saveAnswer_), trace.traceText);
+    EXPECT_EQ(trace.traceText.size(), 24u + 200 * 6 + 10 + 2000); // every append whole
 }
 
 TEST_F(TraceWindowTest, CancelEscapeAndEnterHideItWhileAppendsGoOn) {
@@ -109,22 +119,6 @@ TEST_F(TraceWindowTest, TabGoesFromCancelToTheTextToSave) {
         order.push_back(QApplication::focusWidget());
     }
     EXPECT_EQ(order, (std::vector<QWidget*>{view, save, cancel}));
-}
-
-// Save... offers a dated name and writes the trace byte for byte (echoed bare line feeds, the
-// side switch's 0x05 and all).
-TEST_F(TraceWindowTest, SaveWritesTheWholeTraceExactlyAsReceived) {
-    const testsupport::WorkFolder dir;
-    for (const std::string piece :
-         {"rd 8c70\n", "\r\n8c70 : 02\r\nL>\x05", "\r\nR>\r\nLink UP\r\n"})
-        platform::appendTrace(piece);
-    saveAnswer_ = dir.file("site.txt");
-    QTest::mouseClick(trace.control<QPushButton>(res::ids::trace::kSave), Qt::LeftButton);
-    ASSERT_EQ(saveQuestions_.size(), 1u);
-    EXPECT_THAT(saveQuestions_[0].suggestedName,
-                testing::MatchesRegex("trace-2026-0[23]-[0-9][0-9]-[0-9]{6}\\.txt"));
-    EXPECT_EQ(testsupport::readFile(*saveAnswer_),
-              "rd 8c70\n\r\n8c70 : 02\r\nL>\x05\r\nR>\r\nLink UP\r\n");
 }
 
 } // namespace

@@ -43,7 +43,6 @@ TEST_F(PortFromTheUser, PrintsTheSystemErrorThenEndsThroughTheFatalBox) {
         EXPECT_NE(objects->traceWindow.traceText.find("\r\nSendCommand failed\r\n"),
                   std::string::npos);
     }
-    ::unsetenv("QUILLON_COM1");
 }
 
 } // namespace

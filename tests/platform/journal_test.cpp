@@ -97,18 +97,11 @@ INSTANTIATE_TEST_SUITE_P(
                       {"2026-01-01-090000-2", "notes"}}),
     [](const ::testing::TestParamInfo<RetentionCase>& test) { return test.param.name; });
 
-TEST(Journal, OffMakesNothingAndAFolderTakesTheRunsAnnounced) {
+// A folder named instead: the end-to-end test of start-up.
+TEST(Journal, OffMakesNothing) {
     ::testing::internal::CaptureStderr(); // the test main turned it off
     EXPECT_EQ(platform::startRunJournal(kStartMs), nullptr);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-    WorkFolder parent;
-    ::setenv("QUILLON_JOURNAL_DIR", parent.file("runs").c_str(), 1);
-    ::testing::internal::CaptureStderr();
-    const std::unique_ptr<Journal> journal = platform::startRunJournal(kStartMs);
-    ::setenv("QUILLON_JOURNAL_DIR", "off", 1);
-    ASSERT_NE(journal, nullptr);
-    EXPECT_EQ(fs::path(journal->folder()).parent_path(), parent.path() / "runs");
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "journal: " + journal->folder() + "\n");
 }
 
 // A folder removed while the run goes on: one warning, and the journal takes nothing more.

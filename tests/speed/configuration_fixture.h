@@ -21,6 +21,9 @@
 
 namespace speedtest {
 
+using testsupport::countOf;
+using Texts = std::vector<std::string>;
+
 // Four profiles per direction, slowest first; profile 0 of each is the units' default rate.
 inline const std::string kFourByFour =
     "1.42;68;00;b7;\n1.90;58;00;b7;\n2.84;48;00;b7;\n5.69;44;00;b7;\n"
@@ -133,12 +136,6 @@ protected:
             sent +=
                 sideLetter(pair_->commandLog()[i].unit) + (":" + pair_->commandLog()[i].text + "|");
         return sent;
-    }
-    static long countOf(const std::string& text, const std::string& part) {
-        long count = 0;
-        for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-            ++count;
-        return count;
     }
 
     const testsupport::WorkFolder folder_{testsupport::WorkFolder::Enter};

@@ -11,8 +11,6 @@
 namespace speedtest {
 namespace {
 
-using Texts = std::vector<std::string>;
-
 // Notes the virtual time of every paint event of the application's windows.
 struct PaintTimes final : QObject {
     PaintTimes() { qApp->installEventFilter(this); }

@@ -6,6 +6,7 @@
 #include "platform/window_seams.h"
 #include "support/work_folder.h"
 
+#include <cstdlib>
 #include <exception>
 #include <functional>
 #include <gtest/gtest.h>
@@ -54,12 +55,14 @@ inline std::optional<int> exitStatusOf(const std::function<void()>& action) {
 
 // Replaces the platform seams for the length of a test: a virtual clock, a trace and message-box
 // recorder, save questions answered by saveAnswer_, no system ports, an exit that throws
-// TestExit, settings of its own that start empty. The whole set in force before comes back
-// afterwards, with the initial console state. A test fails on every box it did not take with
+// TestExit, settings of its own that start empty, and no port devices named in the environment.
+// The whole set in force before comes back afterwards, with the initial console state and the
+// environment's port devices gone. A test fails on every box it did not take with
 // takeBoxes().
 class PlatformFixture : public ::testing::Test {
 protected:
     void SetUp() override {
+        forgetPortDevices();
         resetConsoleState();
         platform::Seams seams = platform::seams(); // what is not replaced behaves as in the program
         seams.clock = &clock_;
@@ -83,8 +86,13 @@ protected:
     void TearDown() override {
         for (const RecordedBox& box : takeBoxes())
             ADD_FAILURE() << "Unexpected message box \"" << box.caption << "\": " << box.text;
+        forgetPortDevices();
         resetConsoleState();
         platform::exchangeSeams(std::move(saved_));
+    }
+    static void forgetPortDevices() {
+        for (const char* name : {"QUILLON_COM1", "QUILLON_COM2"})
+            ::unsetenv(name);
     }
 
     // The boxes shown since the last call, in order, or their texts.

@@ -17,14 +17,6 @@ void ScriptedPort::queueFailure() {
     input_.push_back({Item::Failure, 0, 0});
 }
 
-std::string ScriptedPort::pendingInput() const {
-    std::string out;
-    for (const Item& item : input_)
-        if (item.kind == Item::Byte)
-            out += static_cast<char>(item.byte);
-    return out;
-}
-
 bool ScriptedPort::writeByte(std::uint8_t byte) {
     if (writeFails_ || closed_)
         return false;

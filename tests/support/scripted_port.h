@@ -50,8 +50,6 @@ public:
     const std::string& written() const { return written_; }
     // What was written, with "[purge]" and "[close]" where they happened.
     const std::string& traffic() const { return traffic_; }
-    std::string pendingInput() const;
-    bool closed() const { return closed_; }
 
     bool writeByte(std::uint8_t byte) override;
     platform::ByteRead readByte() override;

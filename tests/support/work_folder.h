@@ -52,4 +52,12 @@ inline std::string readFile(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
+// How often part occurs in text, overlaps included.
+inline long countOf(const std::string& text, const std::string& part) {
+    long count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
 } // namespace testsupport
