@@ -212,7 +212,9 @@ TEST_F(VdslStatusPage, AReadWithoutValueLeavesWhatItFeedsAsItWasAndRecordsNothin
 }
 
 // The window neither talks to the unit nor touches the poll timer; each side has its own lines.
+// The run's journal keeps every poll as Export CSV writes the history, and the window names it.
 TEST_F(VdslStatusPage, TheHistoryWindowOpensModelessFollowsEachSideSendsNothingAndExports) {
+    startJournal();
     showTab(kVdslTab);
     const Lines timerEvents = events_;
     const auto sendsNothing = [this](const std::function<void()>& action) {
@@ -262,30 +264,17 @@ TEST_F(VdslStatusPage, TheHistoryWindowOpensModelessFollowsEachSideSendsNothingA
     for (QPushButton* button : shown->findChildren<QPushButton*>())
         if (button->text() == "&Export CSV...")
             button->click();
-    EXPECT_EQ(testsupport::readFile(*saveAnswer_),
-              monitor::lineHistoryCsv(history(), [](std::int64_t ms) {
-                  return monitor::isoTimeAtOffset(ms, platform::localUtcOffsetMinutes(ms));
-              }));
+    const std::string csv = monitor::lineHistoryCsv(history(), [](std::int64_t ms) {
+        return monitor::isoTimeAtOffset(ms, platform::localUtcOffsetMinutes(ms));
+    });
+    EXPECT_EQ(testsupport::readFile(*saveAnswer_), csv);
+    EXPECT_EQ(journalFile("vdsl.csv"), csv);
     ASSERT_EQ(saveQuestions_.size(), 1u);
     EXPECT_EQ(saveQuestions_[0].suggestedName.substr(0, 23), "line_history_2026-03-01");
-}
-
-// The journal keeps every poll as Export CSV writes the history, and the window names its folder.
-TEST_F(VdslStatusPage, JournalKeepsEveryPollAsTheExportWritesItAndTheWindowNamesIt) {
-    startJournal();
-    showTab(kVdslTab);
-    click(*vdsl_, kRemote);
-    tick();
-    pair_->dropLink(-1);
-    tick();
-    EXPECT_EQ(journalFile("vdsl.csv"), monitor::lineHistoryCsv(history(), [](std::int64_t ms) {
-                  return monitor::isoTimeAtOffset(ms, platform::localUtcOffsetMinutes(ms));
-              }));
-    click(*vdsl_, ids::kHistory);
     const QString named = QString::fromStdString("Journal: " + journal_->folder());
-    EXPECT_TRUE(
-        std::ranges::any_of(window()->findChildren<QLabel*>(),
-                            [&named](const QLabel* label) { return label->text() == named; }));
+    EXPECT_TRUE(std::ranges::any_of(shown->findChildren<QLabel*>(), [&named](const QLabel* label) {
+        return label->text() == named;
+    }));
 }
 
 // 8C91 counts since the previous read of that unit, by whoever read it: an Apply's error check
