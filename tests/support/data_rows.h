@@ -1,7 +1,9 @@
 #pragma once
 
 // The rows of a data file of tests: one a line, fields split at " | ", lines starting with '#'
-// and blank ones skipped; "\r" and "\n" stand for those bytes and "-" for an empty field.
+// and blank ones skipped; "-" stands for an empty field. In a field, "\r", "\n" and "\xHH" (two
+// hex digits: "\x00", "\x7c" for '|', "\x23" for a leading '#') stand for those bytes; any other
+// backslash is itself.
 
 #include "support/work_folder.h"
 
@@ -12,6 +14,23 @@
 namespace testdata {
 
 using Row = std::vector<std::string>;
+
+inline std::string unescaped(const std::string& text) {
+    std::string bytes;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const std::string escape = text.substr(at, 2);
+        if (escape == "\\r" || escape == "\\n") {
+            bytes += escape == "\\r" ? '\r' : '\n';
+            at += 1;
+        } else if (escape == "\\x") {
+            bytes += static_cast<char>(std::stoi(text.substr(at + 2, 2), nullptr, 16));
+            at += 3;
+        } else {
+            bytes += text[at];
+        }
+    }
+    return bytes;
+}
 
 inline Row split(const std::string& text, const std::string& separator) {
     Row fields;
@@ -26,11 +45,11 @@ inline std::vector<Row> rows(const std::string& path) {
     std::vector<Row> all;
     std::istringstream lines(testsupport::readFile(path));
     for (std::string line; std::getline(lines, line);) {
-        for (const auto& [escape, byte] : {std::pair("\\r", "\r"), std::pair("\\n", "\n")})
-            for (auto at = line.find(escape); at != std::string::npos; at = line.find(escape))
-                line.replace(at, 2, byte);
-        if (!line.empty() && !line.starts_with('#'))
-            all.push_back(split(line, " | "));
+        if (line.empty() || line.starts_with('#'))
+            continue;
+        all.push_back(split(line, " | "));
+        for (std::string& field : all.back())
+            field = unescaped(field);
     }
     return all;
 }
