@@ -15,21 +15,15 @@ namespace testdata {
 
 using Row = std::vector<std::string>;
 
-inline std::string unescaped(const std::string& text) {
-    std::string bytes;
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        const std::string escape = text.substr(at, 2);
-        if (escape == "\\r" || escape == "\\n") {
-            bytes += escape == "\\r" ? '\r' : '\n';
-            at += 1;
-        } else if (escape == "\\x") {
-            bytes += static_cast<char>(std::stoi(text.substr(at + 2, 2), nullptr, 16));
-            at += 3;
-        } else {
-            bytes += text[at];
-        }
+inline std::string unescaped(std::string text) {
+    for (auto at = text.find('\\'); at != std::string::npos; at = text.find('\\', at + 1)) {
+        if (text.compare(at, 2, "\\x") == 0)
+            text.replace(at, 4, 1,
+                         static_cast<char>(std::stoi(text.substr(at + 2, 2), nullptr, 16)));
+        else if (text.compare(at, 2, "\\r") == 0 || text.compare(at, 2, "\\n") == 0)
+            text.replace(at, 2, 1, text[at + 1] == 'r' ? '\r' : '\n');
     }
-    return bytes;
+    return text;
 }
 
 inline Row split(const std::string& text, const std::string& separator) {
@@ -44,13 +38,10 @@ inline Row split(const std::string& text, const std::string& separator) {
 inline std::vector<Row> rows(const std::string& path) {
     std::vector<Row> all;
     std::istringstream lines(testsupport::readFile(path));
-    for (std::string line; std::getline(lines, line);) {
-        if (line.empty() || line.starts_with('#'))
-            continue;
-        all.push_back(split(line, " | "));
-        for (std::string& field : all.back())
-            field = unescaped(field);
-    }
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty() && !line.starts_with('#'))
+            for (std::string& field : all.emplace_back(split(line, " | ")))
+                field = unescaped(field);
     return all;
 }
 
