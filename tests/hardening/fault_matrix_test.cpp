@@ -30,18 +30,36 @@ using sim::Side;
 
 constexpr std::int64_t kReadWaitMs = 4010; // one byte's wait: 10 ms + the 4000 ms constant
 
-// As quillon-unitsim's --fault takes them; "no-value" takes the phase's register.
-constexpr const char* kFaults[] = {"silent",     "no-echo",    "gap",        "garbage",
-                                   "long-reply", "no-value",   "wrong-echo", "unreachable",
-                                   "link-drop",  "cable-move", "hangup"};
-constexpr std::size_t kNoValue = 5;
-
 // A line of data/fault_matrix.txt, which says what its fields and cells mean.
 struct PhaseRow {
     std::string name, step, noValue;
     std::int64_t normalMs = 0;
     std::vector<std::string> cells;
 };
+
+struct Matrix {
+    std::vector<std::string> faults;
+    std::map<char, testdata::Row> boxes; // by ending: the caption and text, none for no box
+    std::vector<PhaseRow> phases;
+};
+
+const Matrix& matrix() {
+    static const Matrix kMatrix = [] {
+        Matrix m;
+        for (const testdata::Row& f : testdata::rows(QUILLON_FAULT_MATRIX)) {
+            if (f[0] == "fault")
+                m.faults.assign(f.begin() + 1, f.end());
+            else if (f[0] == "box")
+                m.boxes[f[1].at(0)].assign(f.begin() + 2, f.end());
+            else if (f.size() != 4 + m.faults.size())
+                throw std::runtime_error("fault matrix: a cell too many or too few: " + f[0]);
+            else
+                m.phases.push_back({f[0], f[1], f[2], std::stoll(f[3]), {f.begin() + 4, f.end()}});
+        }
+        return m;
+    }();
+    return kMatrix;
+}
 
 struct Row {
     const PhaseRow* phase;
@@ -82,8 +100,8 @@ protected:
     void strike() {
         const Row& row = GetParam();
         strikeMs_ = clock_.nowMs();
-        sim::applyFault(*pair_,
-                        {kFaults[row.fault], row.fault == kNoValue ? row.phase->noValue : "", 0});
+        const std::string& fault = matrix().faults[row.fault];
+        sim::applyFault(*pair_, {fault, fault == "no-value" ? row.phase->noValue : "", 0});
     }
 
     // Runs the phase, which may end the process; the time counts from the strike.
@@ -200,23 +218,12 @@ protected:
     std::int64_t strikeMs_ = 0;
 };
 
-// The box of each ending (the endings are told in data/fault_matrix.txt).
+// The box of each ending, as data/fault_matrix.txt tells it.
 std::vector<std::string> expectedBoxes(char end) {
-    static const std::map<char, std::string> kTexts = {
-        {'D', "      Done"},
-        {'A', "No answer from device"},
-        {'S', "S side must be connected to start this procedure"},
-        {'V', "Configuration saved"},
-        {'B', "Configuration can not be achieved\r\nDefault Configuration has been loaded"},
-        {'C', "Configuration can not be achieved"},
-        {'I', "Please run this program on S side to set it in Install mode.\nIf S side is "
-              "already in install mode,\nthen configuration can not be achieved"}};
-    if (end == 'F')
-        return {"Fatal Error: Communication error:\nthe program will be closed\nVerify serial "
-                "connection and restart the program"};
-    if (end == 'N')
+    const testdata::Row& box = matrix().boxes.at(end);
+    if (box.empty())
         return {};
-    return {platform::applicationName() + ": " + kTexts.at(end)};
+    return {(box[0].empty() ? platform::applicationName() : box[0]) + ": " + box[1]};
 }
 
 TEST_P(FaultMatrix, EndsAsTheUserIsToldWithinTheTimeOuts) {
@@ -242,18 +249,9 @@ TEST_P(FaultMatrix, EndsAsTheUserIsToldWithinTheTimeOuts) {
 }
 
 std::vector<Row> allRows() {
-    static const std::vector<PhaseRow> kMatrix = [] {
-        std::vector<PhaseRow> phases;
-        for (const testdata::Row& f : testdata::rows(QUILLON_FAULT_MATRIX)) {
-            if (f.size() != 4 + std::size(kFaults))
-                throw std::runtime_error("fault matrix: a cell too many or too few: " + f[0]);
-            phases.push_back({f[0], f[1], f[2], std::stoll(f[3]), {f.begin() + 4, f.end()}});
-        }
-        return phases;
-    }();
     std::vector<Row> rows;
-    for (const PhaseRow& phase : kMatrix)
-        for (std::size_t fault = 0; fault < std::size(kFaults); ++fault)
+    for (const PhaseRow& phase : matrix().phases)
+        for (std::size_t fault = 0; fault < matrix().faults.size(); ++fault)
             rows.push_back({&phase, fault});
     return rows;
 }
@@ -261,7 +259,7 @@ std::vector<Row> allRows() {
 INSTANTIATE_TEST_SUITE_P(Faults, FaultMatrix, ::testing::ValuesIn(allRows()),
                          [](const ::testing::TestParamInfo<Row>& cell) {
                              std::string name =
-                                 cell.param.phase->name + "_" + kFaults[cell.param.fault];
+                                 cell.param.phase->name + "_" + matrix().faults[cell.param.fault];
                              std::replace(name.begin(), name.end(), '-', '_');
                              return name;
                          });

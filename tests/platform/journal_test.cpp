@@ -1,6 +1,7 @@
 // The journal of a run: its files as handed in, the limits of one run and of all runs, the off
 // switch, and the ways a disk refuses it.
 #include "platform/journal.h"
+#include "support/data_rows.h"
 #include "support/work_folder.h"
 
 #include <algorithm>
@@ -53,49 +54,31 @@ TEST(Journal, KeepsEachFileAsHandedInAndStopsOnlyTheTraceAtTheRunsLimit) {
     EXPECT_EQ(readFile(folder / "report-1.pdf"), "%PDF-1.4 whole");
 }
 
-struct RetentionCase {
-    const char* name;
-    std::vector<std::pair<const char*, std::size_t>> runs; // folder and bytes, any order
-    platform::JournalLimits limits;
-    Names kept; // besides the current run
-};
+// A line of data/journal_retention.txt.
+using RetentionCase = testdata::Row;
 
 class JournalRetention : public ::testing::TestWithParam<RetentionCase> {};
 
 TEST_P(JournalRetention, RemovesTheOldestRunsBeyondTheLimitsNeverTheCurrent) {
     WorkFolder parent;
-    for (const auto& [name, bytes] : GetParam().runs) {
+    for (const std::string& run : testdata::split(GetParam()[1], ", ")) {
+        const std::string name = run.substr(0, run.find(' '));
         fs::create_directory(parent.path() / name);
-        parent.write(std::string(name) + "/trace.txt", std::string(bytes, 't'));
+        parent.write(name + "/trace.txt", std::string(std::stoul(run.substr(name.size())), 't'));
     }
-    Journal journal(parent.path().string(), kStartMs, GetParam().limits);
+    const testdata::Row limits = testdata::split(GetParam()[2], " ");
+    Journal journal(parent.path().string(), kStartMs,
+                    {std::stoul(limits[0]), std::stoull(limits[1])});
     journal.flush();
     Names kept = entriesOf(parent.path());
     EXPECT_EQ(std::erase(kept, fs::path(journal.folder()).filename().string()), 1u);
-    EXPECT_EQ(kept, GetParam().kept);
+    EXPECT_EQ(kept, testdata::split(GetParam()[3], ", "));
 }
-
-constexpr const char* kDay1 = "2026-01-01-090000";
-constexpr const char* kDay2 = "2026-01-02-090000";
-constexpr const char* kDay3 = "2026-01-03-090000";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, JournalRetention,
-    ::testing::Values(
-        RetentionCase{
-            "ByCount", {{kDay2, 10}, {kDay1, 10}, {kDay3, 10}}, {3, 1000}, {kDay2, kDay3}},
-        RetentionCase{
-            "BySize", {{kDay1, 300}, {kDay2, 300}, {kDay3, 300}}, {30, 700}, {kDay2, kDay3}},
-        // A large run goes, and so does every older one, however small.
-        RetentionCase{"OlderRunsGoOnceOneDoesNotFit",
-                      {{kDay3, 100}, {kDay2, 900}, {kDay1, 10}},
-                      {30, 500},
-                      {kDay3}},
-        RetentionCase{"ASuffixIsTheLaterRunAndOtherFoldersStay",
-                      {{"2026-01-01-090000-2", 10}, {kDay1, 10}, {"notes", 10}},
-                      {2, 1000},
-                      {"2026-01-01-090000-2", "notes"}}),
-    [](const ::testing::TestParamInfo<RetentionCase>& test) { return test.param.name; });
+    ::testing::ValuesIn(testdata::rows(QUILLON_PLATFORM_DATA "/journal_retention.txt")),
+    [](const ::testing::TestParamInfo<RetentionCase>& test) { return test.param[0]; });
 
 // A folder named instead: the end-to-end test of start-up.
 TEST(Journal, OffMakesNothing) {
