@@ -1,6 +1,6 @@
-// The console as the program relies on it, driven through the program's own console link, and
-// the S unit's link watchdog behind it. (The prompts that end each reply every test of the
-// program against the pair relies on.)
+// The simulated console as the program relies on it, driven through the program's own console
+// link: the mode byte's lock, the counters cleared when read, the remote unit reachable only over
+// the link. (The prompt that ends each reply is relied on by every test of the program.)
 #include "support/sim_fixture.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +11,6 @@ namespace {
 
 using sim::Side;
 using Conformance = SimFixture;
-using UnitBehaviour = SimFixture;
 
 TEST_F(Conformance, ModeByteIsWritableOnlyBetweenA6AndZero) {
     EXPECT_EQ(exchange("wr c255 01\n"), "\r\nc255 locked\r\nL>");
@@ -54,27 +53,6 @@ TEST_F(Conformance, RemoteUnitIsUnreachableWhileTheLinkIsDown) {
     EXPECT_EQ(link_.SelectRemote(), 1);
 }
 
-// The S unit is given rates on which the line cannot train; the P unit goes back to its
-// defaults, as the program does when an attempt loses the link.
-TEST_F(UnitBehaviour, InstallModeWatchdogBringsTheSUnitBackToTheDefaultsAfterItsTimeout) {
-    const std::tuple<std::uint8_t, std::uint8_t, std::uint8_t, std::int64_t, bool> cases[] = {
-        {0x01, 0x0b, 0xb8, 34000, true},  // Install mode, after 30 s
-        {0x01, 0x0b, 0xb8, 29000, false}, // not before
-        {0x01, 0x01, 0xf4, 8000, true}};  // a shorter time-out; Normal mode: the search tests
-    for (const auto& [mode, timeoutHigh, timeoutLow, waitMs, linkBack] : cases) {
-        makePair();
-        pair_->setReg(Side::S, 0xc255, mode);
-        pair_->setReg(Side::S, 0x8d3b, timeoutHigh);
-        pair_->setReg(Side::S, 0x8d3a, timeoutLow);
-        ASSERT_EQ(link_.SelectRemote(), 1);
-        ASSERT_EQ(link_.WriteCommand("wr 8c10 02\n"), 1); // 34 Mbit/s: no link on this line
-        ASSERT_EQ(link_.SendWriteCommand("or 8c00 04\n"), 1);
-        ASSERT_EQ(link_.SelectLocal(), 1);
-        wait(waitMs);
-        EXPECT_EQ(pair_->linkUp(), linkBack) << waitMs;
-        EXPECT_EQ(pair_->runningRates(Side::S) == sim::kDefaultRates, linkBack) << waitMs;
-    }
-}
 
 } // namespace
 } // namespace simtest
