@@ -1,13 +1,9 @@
 #include "link/console_link.h"
 #include "link/console_state.h"
 #include "platform/port_open.h"
-#include "platform/process_exit.h"
-#include "platform/window_timers.h"
 #include "support/platform_fixture.h"
 #include "support/scripted_port.h"
 
-#include <QWidget>
-#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
@@ -149,31 +145,6 @@ INSTANTIATE_TEST_SUITE_P(Operations, CommandFailureTest,
                          ::testing::Combine(::testing::ValuesIn(kOperations),
                                             ::testing::ValuesIn(kFaults)),
                          caseName);
-
-TEST_F(ConsoleLinkTest, FatalErrorKillsTheOwnersTimerBeforeTheBoxThenClosesThePortAndExits) {
-    QWidget page;
-    std::vector<std::pair<platform::WindowHandle, unsigned>> kills;
-    platform::setWindowTimerBackend({{}, [&](platform::WindowHandle window, unsigned id) {
-                                         EXPECT_TRUE(boxes_.empty());
-                                         kills.push_back({window, id});
-                                         return true;
-                                     }});
-    g_pollTimerId = 64;
-    CConsoleLink owned(&page);
-    g_fatalErrorsEnabled = 0;
-    owned.FatalError(); // does nothing at all
-    EXPECT_TRUE(kills.empty() && boxes_.empty() && port_.traffic().empty());
-    g_fatalErrorsEnabled = 1;
-    EXPECT_EQ(exitStatusOf([&] { owned.FatalError(); }), 1);
-    EXPECT_EQ(exitStatusOf([&] { link_.FatalError(); }), 1); // no owner, no timer to kill
-    EXPECT_EQ(kills, (decltype(kills){{&page, 64u}}));
-    const auto boxes = takeBoxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, "Communication error:\nthe program will be closed\nVerify serial "
-                             "connection and restart the program");
-    EXPECT_EQ(boxes[0].caption, "Fatal Error");
-    EXPECT_EQ(port_.traffic(), "[close]");
-}
 
 TEST_F(ConsoleLinkTest, SetReadTimeoutClosePortAndALineThatCouldNotBeSetUp) {
     ASSERT_TRUE(port_.setTimeouts({7, 10, 4000, 3, 5}));

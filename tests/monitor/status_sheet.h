@@ -44,12 +44,7 @@ protected:
         vdsl_->setObjectName("vdsl");
         enet_->setObjectName("enet");
         const auto name = [](platform::WindowHandle window, unsigned id) {
-            // Appended, not "+": GCC 12 at -O3 sees an overlap in " " + std::string&& that is
-            // not there (-Wrestrict).
-            return std::string(" ")
-                .append(window->objectName().toStdString())
-                .append(" ")
-                .append(std::to_string(id));
+            return QString(" %1 %2").arg(window->objectName()).arg(id).toStdString();
         };
         platform::setWindowTimerBackend(
             {[this, name](platform::WindowHandle window, unsigned id, unsigned ms) -> unsigned {

@@ -59,7 +59,6 @@ TEST(InstallationReportTimes, AreLocalWithTheirOffset) {
     // Offset in minutes, time, the text and the file name's stamp.
     const std::vector<std::tuple<int, std::int64_t, std::string, std::string>> cases = {
         {60, kMarchFirst8Utc + 59999, "2026-03-01 09:00:59 UTC+01:00", "2026-03-01-0900"},
-        {0, kMarchFirst8Utc, "2026-03-01 08:00:00 UTC+00:00", "2026-03-01-0800"},
         {-210, kMarchFirst8Utc, "2026-03-01 04:30:00 UTC-03:30", "2026-03-01-0430"},
         // The day, and here the year, before the one in UTC.
         {-300, newYearUtc, "2025-12-31 19:30:00 UTC-05:00", "2025-12-31-1930"},
