@@ -11,7 +11,6 @@
 
 #include <QKeyEvent>
 #include <QPushButton>
-#include <cstdio>
 
 std::string traceDisplayText(std::string_view text, bool& pendingCarriageReturn) {
     std::string out;
@@ -86,10 +85,9 @@ void CDebugDlg::showTrace() {
 }
 
 void CDebugDlg::OnSave() {
-    const platform::CivilTime t = platform::localCivilTime(platform::wallTimeMs());
-    char name[64];
-    std::snprintf(name, sizeof name, "trace-%04d-%02d-%02d-%02d%02d%02d.txt", t.year, t.month,
-                  t.day, t.hour, t.minute, t.second);
+    const std::string name =
+        "trace-" + platform::fileNameStamp(platform::localCivilTime(platform::wallTimeMs())) +
+        ".txt";
     platform::saveToChosenFile(this, "Save Trace", name, "Text files (*.txt);;All files (*)",
                                "trace", [this] { return traceText; });
 }

@@ -76,8 +76,7 @@ std::string lineHistoryCsvRow(const LineSample& sample, const TimeStampFormatter
     const std::optional<bool> sSide = sample.sSideUnit();
     std::string line = csvField(timeStamp(sample.wallTimeMs));
     for (const std::string& cell :
-         {std::string(sample.side == LineSide::Local ? "Local" : "Remote"),
-          std::string(sSide ? (*sSide ? "S" : "P") : ""),
+         {std::string(sideName(sample.side)), std::string(sSide ? (*sSide ? "S" : "P") : ""),
           std::string(up ? (*up ? "up" : "down") : ""), decimal(sample.snrDb(), 2),
           decimal(sample.mseDb(), 2), whole(sample.correctedErrors),
           decimal(sample.counterIntervalMs

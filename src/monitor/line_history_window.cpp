@@ -49,9 +49,8 @@ std::string suggestedFileName(const LineHistory& history) {
 
 LinePlot::Line line(Quantity quantity, LineSide side, const char* reading, const char* unit,
                     const QColor& colour, bool rightAxis = false) {
-    const QString sideName = side == LineSide::Local ? "Local" : "Remote";
     return {lineOf(quantity, side),
-            QString("%1 %2").arg(reading, sideName),
+            QString("%1 %2").arg(reading, sideName(side)),
             reading,
             unit,
             colour,
@@ -247,7 +246,7 @@ QString LineHistoryWindow::summaryText() const {
                                                   .arg(s.snrSum / s.snrCount, 0, 'f', 2);
         rows += QString("<tr><td><b>%1</b></td><td>polled %2</td><td>link up %3%</td>"
                         "<td>%4 link drop%5</td><td>%6</td></tr>")
-                    .arg(side == LineSide::Local ? "Local" : "Remote", duration(s.polledMs))
+                    .arg(sideName(side), duration(s.polledMs))
                     .arg(100.0 * s.linkUpPolls / s.polls, 0, 'f', 1)
                     .arg(s.linkDrops)
                     .arg(s.linkDrops == 1 ? "" : "s", snr);

@@ -446,7 +446,7 @@ void LinePlot::updateReadout(QPointF at) {
             readoutColour_ = line.colour;
             readout_ =
                 clockText(static_cast<double>(it->wallTimeMs), false, true) + "  " +
-                (it->side == LineSide::Local ? "Local" : "Remote") + "  " + line.reading + " " +
+                monitor::sideName(it->side) + "  " + line.reading + " " +
                 QString::number(*value, 'f', quantity == monitor::Quantity::LinkFails ? 0 : 2) +
                 line.unit;
         }

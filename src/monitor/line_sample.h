@@ -8,6 +8,11 @@ namespace monitor {
 // The unit a VDSL poll addressed, as the page's side buttons chose it for that poll.
 enum class LineSide : std::uint8_t { Local, Remote };
 
+// "Local" or "Remote", as the page's buttons name the side.
+inline const char* sideName(LineSide side) {
+    return side == LineSide::Local ? "Local" : "Remote";
+}
+
 // What one completed VDSL poll read, as the registers gave it. A read answered without a value
 // stays empty; nothing stands in for it. The readings the page shows are computed from these
 // values with the same formulas, so the history and the page always agree.

@@ -4,14 +4,6 @@
 
 namespace monitor {
 
-namespace {
-
-const char* sideText(LineSide side) {
-    return side == LineSide::Local ? "Local" : "Remote";
-}
-
-} // namespace
-
 std::string ethernetCsvHeader(const EthernetCounterNames& names) {
     std::string line = "Time,Side";
     for (const char* name : names)
@@ -22,7 +14,7 @@ std::string ethernetCsvHeader(const EthernetCounterNames& names) {
 }
 
 std::string ethernetCsvRow(const EthernetPoll& poll, const TimeStampFormatter& timeStamp) {
-    std::string line = csvField(timeStamp(poll.wallTimeMs)) + ',' + sideText(poll.side);
+    std::string line = csvField(timeStamp(poll.wallTimeMs)) + ',' + sideName(poll.side);
     for (const std::optional<std::uint32_t>& read : poll.reads)
         line += ',' + (read ? std::to_string(*read) : std::string());
     for (const std::uint32_t sum : poll.sums)

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <chrono>
+#include <cstdio>
 
 namespace platform {
 
@@ -27,6 +28,13 @@ CivilTime civilTimeAt(std::int64_t wallTimeMs, int offsetMinutes) {
 
 CivilTime localCivilTime(std::int64_t wallTimeMs) {
     return civilTimeAt(wallTimeMs, localUtcOffsetMinutes(wallTimeMs));
+}
+
+std::string fileNameStamp(const CivilTime& t) {
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d-%02d%02d%02d", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second);
+    return stamp;
 }
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace platform {
 
@@ -26,5 +27,8 @@ CivilTime civilTimeAt(std::int64_t wallTimeMs, int offsetMinutes);
 
 // The wall time as the computer's local time.
 CivilTime localCivilTime(std::int64_t wallTimeMs);
+
+// The time to the second as file names carry it: "2026-03-01-091412".
+std::string fileNameStamp(const CivilTime& t);
 
 } // namespace platform

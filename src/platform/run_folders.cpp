@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -61,11 +60,7 @@ std::uint64_t folderBytes(const fs::path& folder) {
 } // namespace
 
 std::string runFolderName(std::int64_t startWallMs) {
-    const CivilTime t = localCivilTime(startWallMs);
-    char name[32];
-    std::snprintf(name, sizeof name, "%04d-%02d-%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour,
-                  t.minute, t.second);
-    return name;
+    return fileNameStamp(localCivilTime(startWallMs));
 }
 
 fs::path makeRunFolder(const fs::path& parent, const std::string& name, std::error_code& error) {
